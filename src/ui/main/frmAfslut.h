@@ -1,0 +1,10 @@
+#pragma once
+// The closing notice shown while the program shuts down.
+
+#include <QDialog>
+
+class frmAfslut : public QDialog {
+    Q_OBJECT
+public:
+    explicit frmAfslut(QWidget *owner = nullptr);
+};
