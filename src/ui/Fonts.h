@@ -1,0 +1,18 @@
+#pragma once
+// The Windows fonts the windows were designed with, mapped to installed ones.
+
+#include <QFont>
+#include <QString>
+
+namespace ui {
+
+// "Fixedsys" and "Courier New" become a fixed-width font (Liberation Mono, else
+// DejaVu Sans Mono), "MS Sans Serif" and "Arial" Liberation Sans; any other name
+// is kept.
+QString installedFamily(const QString &designName);
+
+// A font of the mapped family at a size in points (fractions kept, as 14.25).
+QFont designFont(const QString &designName, double pointSize, bool bold = false,
+                 bool italic = false);
+
+} // namespace ui
