@@ -7,10 +7,15 @@
 #include <QLocale>
 #include <QSettings>
 
+#include <functional>
 #include <memory>
 #include <optional>
 
 namespace settings {
+
+// Opens the store afresh for one load or save; the program passes openUserStore,
+// tests a store at a temporary path.
+using StoreOpener = std::function<std::unique_ptr<QSettings>()>;
 
 // The user's store: INI, user scope, organisation and application both the program
 // title; only that one file is read (no system-wide or organisation fallbacks).
