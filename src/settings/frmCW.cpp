@@ -1,0 +1,332 @@
+#include "settings/frmCW.h"
+
+#include "app/ProgramInfo.h"
+#include "engine/Morse.h"
+#include "ui/Fonts.h"
+#include "ui/SecondaryWindow.h"
+#include "ui/Twips.h"
+
+#include <QGroupBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QLocale>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QStyleOptionFocusRect>
+#include <QStylePainter>
+#include <QToolButton>
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+namespace {
+
+// The controls' ranges; stored values outside them are shown clamped.
+constexpr int kWpmMin = 5;                 // words per minute
+constexpr int kWpmMax = 60;
+constexpr int kFarnsworthMin = 0;          // extra dot lengths after each character
+constexpr int kFarnsworthMax = 20;
+constexpr int kToneMin = 300;              // hertz
+constexpr int kToneMax = 1500;
+constexpr int kToneStep = 25;
+constexpr int kVolumeMin = 0;              // peak sample amplitude
+constexpr int kVolumeMax = 10000;
+constexpr int kVolumeArrowStep = 1;
+constexpr int kVolumePageStep = 1023;
+
+constexpr double kClientWidth = 3735;      // twips
+constexpr double kClientHeight = 3615;
+constexpr double kDesignFontSize = 8.25;   // points, MS Sans Serif
+constexpr double kLabelGap = 60;           // twips between a label and its value box
+
+constexpr int kWordLength = 5;             // characters per word
+constexpr int kDotUnitsPerWpm = 50;        // A = 50 x W
+
+bool fitsInt16(double v)
+{
+    return v >= std::numeric_limits<qint16>::min() && v <= std::numeric_limits<qint16>::max();
+}
+
+} // namespace
+
+namespace settings {
+
+std::optional<RealSpeed> realSpeed(const QString &wpmText, const QString &farnsworthText)
+{
+    const QLocale locale;
+    const std::optional<qint16> w = toInt16(wpmText, locale);
+    const std::optional<qint16> f = toInt16(farnsworthText, locale);
+    bool ok = false;
+    const double wAsDouble = locale.toDouble(wpmText, &ok);
+    if (!w || !f || !ok)
+        return std::nullopt;
+
+    // The default rounding mode rounds ties to even, as the 16-bit conversion does.
+    // W fits 16 bits here, so the product is finite.
+    const double c5 = std::nearbyint(wAsDouble * kWordLength);
+    if (!fitsInt16(c5))
+        return std::nullopt;
+    const auto c = static_cast<long long>(c5);
+
+    // 16-bit arithmetic: every intermediate result must fit, as it would have to.
+    const long long a = static_cast<long long>(kDotUnitsPerWpm) * *w;
+    const long long cf = c * *f;
+    const long long b = cf + a;
+    if (!fitsInt16(double(a)) || !fitsInt16(double(cf)) || !fitsInt16(double(b)) || b <= 0)
+        return std::nullopt;
+
+    // Division first, as the figures of the dialog have always been computed.
+    const double raw = (double(a) / double(b)) * double(c);
+    RealSpeed speed;
+    speed.cpm = static_cast<int>(std::floor(raw + 0.5));
+    speed.wpm = static_cast<int>(std::floor(double(speed.cpm) / kWordLength));
+    return speed;
+}
+
+} // namespace settings
+
+// --- SpinButtons ------------------------------------------------------------------
+
+SpinButtons::SpinButtons(QLineEdit *buddy, int minimum, int maximum, int step, QWidget *parent)
+    : QWidget(parent), m_buddy(buddy), m_up(new QToolButton(this)), m_down(new QToolButton(this)),
+      m_minimum(minimum), m_maximum(maximum), m_step(step)
+{
+    setFocusPolicy(Qt::StrongFocus);
+    for (QToolButton *b : {m_up, m_down}) {
+        b->setFocusPolicy(Qt::NoFocus);
+        b->setAutoRepeat(true);
+        b->setAutoRaise(false);
+    }
+    m_up->setArrowType(Qt::UpArrow);
+    m_down->setArrowType(Qt::DownArrow);
+    m_up->setObjectName(QStringLiteral("up"));
+    m_down->setObjectName(QStringLiteral("down"));
+    connect(m_up, &QToolButton::clicked, this, [this] { stepBy(1); });
+    connect(m_down, &QToolButton::clicked, this, [this] { stepBy(-1); });
+}
+
+int SpinButtons::value() const
+{
+    bool ok = false;
+    const int shown = m_buddy->text().toInt(&ok);
+    return ok ? shown : m_minimum;
+}
+
+void SpinButtons::stepBy(int steps)
+{
+    const int current = value();
+    const long long target = static_cast<long long>(current) + static_cast<long long>(steps) * m_step;
+    const int next = static_cast<int>(std::clamp<long long>(target, m_minimum, m_maximum));
+    if (next == current)
+        return;                          // at a bound: no wrap, no change event
+    m_buddy->setText(settings::integerText(next));
+    emit valueChanged(next);
+}
+
+void SpinButtons::keyPressEvent(QKeyEvent *event)
+{
+    switch (event->key()) {
+    case Qt::Key_Up:
+        stepBy(1);
+        break;
+    case Qt::Key_Down:
+        stepBy(-1);
+        break;
+    default:
+        QWidget::keyPressEvent(event);   // Enter, Escape and Tab reach the dialog
+        return;
+    }
+    event->accept();
+}
+
+void SpinButtons::paintEvent(QPaintEvent *)
+{
+    if (!hasFocus())
+        return;
+    // The buttons leave a one-pixel margin for the focus frame.
+    QStylePainter painter(this);
+    QStyleOptionFocusRect option;
+    option.initFrom(this);
+    painter.drawPrimitive(QStyle::PE_FrameFocusRect, option);
+}
+
+void SpinButtons::resizeEvent(QResizeEvent *)
+{
+    const QRect inner = rect().adjusted(1, 1, -1, -1);
+    const int upHeight = inner.height() / 2;
+    m_up->setGeometry(inner.left(), inner.top(), inner.width(), upHeight);
+    m_down->setGeometry(inner.left(), inner.top() + upHeight, inner.width(),
+                        inner.height() - upHeight);
+}
+
+void SpinButtons::focusInEvent(QFocusEvent *event)
+{
+    QWidget::focusInEvent(event);
+    update();
+}
+
+void SpinButtons::focusOutEvent(QFocusEvent *event)
+{
+    QWidget::focusOutEvent(event);
+    update();
+}
+
+// --- frmCW ------------------------------------------------------------------------
+
+frmCW::frmCW(Morse &morse, settings::StoreOpener openStore, QWidget *owner)
+    : QDialog(owner), m_morse(morse), m_openStore(std::move(openStore))
+{
+    ui::setupSecondaryWindow(*this, owner, kClientWidth, kClientHeight);
+    setWindowTitle(tr("CW indstillinger"));
+    setFont(ui::designFont(QStringLiteral("MS Sans Serif"), kDesignFontSize));
+
+    const auto place = [owner](QWidget *w, const char *name, double left, double top,
+                               double width, double height) {
+        w->setObjectName(QLatin1String(name));
+        w->setGeometry(ui::twipsRect(left, top, width, height, owner));
+    };
+    // The design widths were measured in a narrower font than the installed one:
+    // a label may grow to the left edge of its value box, less a small gap.
+    const auto fitLabel = [owner](QLabel *label, double boxLeft) {
+        const int room = ui::twipsToPixels(boxLeft - kLabelGap, owner) - label->x();
+        const int needed = label->fontMetrics().horizontalAdvance(label->text()) + 2;
+        if (needed > label->width())
+            label->resize(std::min(needed, room), label->height());
+    };
+    const auto valueBox = [](QWidget *parent) {
+        auto *box = new QLineEdit(parent);
+        box->setReadOnly(true);
+        return box;
+    };
+
+    Frame1 = new QGroupBox(tr("&Hastighed"), this);
+    place(Frame1, "Frame1", 120, 120, 3495, 1815);
+    Label6 = new QLabel(tr("Ord pr. minut (WPM):"), Frame1);
+    place(Label6, "Label6", 120, 360, 1485, 195);
+    txtWPM = valueBox(Frame1);
+    place(txtWPM, "txtWPM", 2520, 360, 615, 285);
+    UpDownWpm = new SpinButtons(txtWPM, kWpmMin, kWpmMax, 1, Frame1);
+    place(UpDownWpm, "UpDownWpm", 3120, 360, 240, 285);
+    Label1 = new QLabel(tr("Ekstra forsinkelse (Farnsworth):"), Frame1);
+    place(Label1, "Label1", 120, 720, 2205, 195);
+    txtFarnsworth = valueBox(Frame1);
+    place(txtFarnsworth, "txtFarnsworth", 2520, 720, 615, 285);
+    UpDownFarnsworth = new SpinButtons(txtFarnsworth, kFarnsworthMin, kFarnsworthMax, 1, Frame1);
+    place(UpDownFarnsworth, "UpDownFarnsworth", 3120, 720, 240, 285);
+    Label3 = new QLabel(tr("Reelt antal ord pr.minut (WPM):"), Frame1);
+    place(Label3, "Label3", 120, 1080, 2220, 195);
+    txtReelWPM = valueBox(Frame1);
+    place(txtReelWPM, "txtReelWPM", 2520, 1080, 615, 285);
+    Label4 = new QLabel(tr("Reelt antal tegn pr.minut (CPM):"), Frame1);
+    place(Label4, "Label4", 120, 1440, 2250, 195);
+    txtReelCPM = valueBox(Frame1);
+    place(txtReelCPM, "txtReelCPM", 2520, 1440, 615, 285);
+
+    Frame3 = new QGroupBox(tr("&Lyd"), this);
+    place(Frame3, "Frame3", 120, 2040, 2415, 1455);
+    Label7 = new QLabel(tr("&Tone:"), Frame3);
+    place(Label7, "Label7", 240, 360, 420, 195);
+    txtTone = valueBox(Frame3);
+    place(txtTone, "txtTone", 1320, 360, 615, 285);
+    Label7->setBuddy(txtTone);
+    UpDown2 = new SpinButtons(txtTone, kToneMin, kToneMax, kToneStep, Frame3);
+    place(UpDown2, "UpDown2", 1935, 360, 240, 285);
+    Label11 = new QLabel(tr("Min    Volume   Max"), Frame3);
+    Label11->setAlignment(Qt::AlignCenter);
+    place(Label11, "Label11", 240, 840, 1905, 195);
+    HScroll1 = new QScrollBar(Qt::Horizontal, Frame3);
+    HScroll1->setRange(kVolumeMin, kVolumeMax);
+    HScroll1->setSingleStep(kVolumeArrowStep);
+    HScroll1->setPageStep(kVolumePageStep);
+    HScroll1->setFocusPolicy(Qt::StrongFocus);
+    place(HScroll1, "HScroll1", 240, 1080, 1935, 255);
+
+    cmdOK = new QPushButton(tr("&OK"), this);
+    place(cmdOK, "cmdOK", 2640, 2640, 975, 375);
+    cmdOK->setDefault(true);
+    cmdAnnuller = new QPushButton(tr("Annuller"), this);
+    place(cmdAnnuller, "cmdAnnuller", 2640, 3120, 975, 375);
+
+    for (QLabel *label : {Label6, Label1, Label3, Label4})
+        fitLabel(label, 2520);
+    fitLabel(Label7, 1320);
+
+    // The tab order of the design; labels and frames take no focus.
+    QWidget *order[] = {txtWPM, UpDownWpm, txtFarnsworth, UpDownFarnsworth, txtReelWPM,
+                        txtTone, UpDown2, HScroll1, cmdOK, cmdAnnuller, txtReelCPM};
+    for (size_t i = 1; i < std::size(order); ++i)
+        setTabOrder(order[i - 1], order[i]);
+
+    connect(UpDownWpm, &SpinButtons::valueChanged, this, [this] { UpDownWpm_Change(); });
+    connect(UpDownFarnsworth, &SpinButtons::valueChanged, this,
+            [this] { UpDownFarnsworth_Change(); });
+    connect(cmdOK, &QPushButton::clicked, this, [this] { cmdOK_Click(); });
+    // Escape and the close box reject() as Annuller does: nothing is assigned.
+    connect(cmdAnnuller, &QPushButton::clicked, this, [this] { cmdAnnuller_Click(); });
+
+    Form_Load();
+    txtWPM->setFocus();
+}
+
+void frmCW::Form_Load()
+{
+    const Settings &s = m_morse.settings();
+    txtWPM->setText(settings::integerText(std::clamp<int>(s.giWPM, kWpmMin, kWpmMax)));
+    txtTone->setText(settings::integerText(std::clamp<int>(s.giTone, kToneMin, kToneMax)));
+    HScroll1->setValue(std::clamp<int>(s.glVolume, kVolumeMin, kVolumeMax));
+    txtFarnsworth->setText(
+        settings::integerText(std::clamp<int>(s.giFarnsworth, kFarnsworthMin, kFarnsworthMax)));
+    BeregnHastighed();
+}
+
+void frmCW::BeregnHastighed()
+{
+    const std::optional<settings::RealSpeed> speed =
+        settings::realSpeed(txtWPM->text(), txtFarnsworth->text());
+    txtReelCPM->setText(speed ? settings::integerText(speed->cpm) : QString());
+    txtReelWPM->setText(speed ? settings::integerText(speed->wpm) : QString());
+}
+
+void frmCW::UpDownWpm_Change()
+{
+    BeregnHastighed();
+}
+
+void frmCW::UpDownFarnsworth_Change()
+{
+    BeregnHastighed();
+}
+
+void frmCW::cmdOK_Click()
+{
+    Settings &s = m_morse.settings();
+    const int newW = UpDownWpm->value();
+    const int newTone = UpDown2->value();
+    const int newVol = HScroll1->value();
+    if (newW != s.giWPM || newTone != s.giTone || newVol != s.glVolume) {
+        s.giWPM = static_cast<qint16>(newW);
+        s.giTone = static_cast<qint16>(newTone);
+        s.glVolume = newVol;
+        // Without a buffer the new values take effect when the sound is next built.
+        if (m_morse.hasBuffer() && !m_morse.LavLyd())
+            QMessageBox::critical(this, program::title(), tr("Lydkort findes ikke."));
+    }
+    // The spacing is read by the symbol source on every symbol: no rebuild.
+    const int newF = UpDownFarnsworth->value();
+    if (newF != s.giFarnsworth)
+        s.giFarnsworth = static_cast<qint16>(newF);
+
+    // The whole "CW" section is written on every OK, changed or not.
+    const std::unique_ptr<QSettings> store = m_openStore ? m_openStore() : nullptr;
+    if (!store || !settings::GemIndstillinger(*store, s))
+        QMessageBox::warning(this, program::title(), tr("Indstillingerne kunne ikke gemmes."));
+    accept();
+}
+
+void frmCW::cmdAnnuller_Click()
+{
+    reject();
+}

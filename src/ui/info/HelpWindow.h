@@ -1,0 +1,42 @@
+#pragma once
+// The help window: the program's Danish manual, compiled into the program as HTML
+// pages, shown in a browser with back, forward and contents buttons.
+
+#include <QUrl>
+#include <QWidget>
+
+class QTextBrowser;
+class QToolButton;
+
+namespace ui {
+
+// The first page of the manual, its table of contents.
+QUrl helpContentsUrl();
+
+// True when this build carries the help pages.
+bool helpAvailable();
+
+// Shows the table of contents in the help window, which has no owner. One window
+// serves the whole run: an open one is brought forward and turned to the contents.
+// False, with nothing shown, when the build carries no help.
+bool showHelpContents();
+
+// Closes the help window if it is open (the main window's shutdown).
+void closeHelpWindow();
+
+} // namespace ui
+
+class HelpWindow : public QWidget {
+    Q_OBJECT
+public:
+    explicit HelpWindow(QWidget *parent = nullptr);
+
+    void showPage(const QUrl &url);
+    QTextBrowser *browser() const { return m_browser; }
+
+private:
+    QTextBrowser *m_browser;
+    QToolButton *m_back;
+    QToolButton *m_forward;
+    QToolButton *m_contents;
+};

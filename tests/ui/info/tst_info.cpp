@@ -1,0 +1,291 @@
+// The character list, the About box and the help window.
+
+#include "app/ProgramInfo.h"
+#include "engine/Morse.h"
+#include "engine/MorseTable.h"
+#include "engine/sound_device/SimulatedSoundDevice.h"
+#include "ui/Fonts.h"
+#include "ui/Twips.h"
+#include "ui/info/HelpWindow.h"
+#include "ui/info/frmAbout.h"
+#include "ui/info/frmCWTegn.h"
+
+#include <QApplication>
+#include <QDirIterator>
+#include <QFile>
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QTest>
+#include <QTextBrowser>
+
+namespace {
+
+struct Engine {
+    Settings settings;
+    Morse morse{settings, std::make_unique<SimulatedSoundDevice>()};
+};
+
+QStringList rowsOf(frmCWTegn &window)
+{
+    auto *list = window.findChild<QListWidget *>(QStringLiteral("List1"));
+    QStringList rows;
+    for (int i = 0; list && i < list->count(); ++i)
+        rows << list->item(i)->text();
+    return rows;
+}
+
+} // namespace
+
+class InfoTest : public QObject {
+    Q_OBJECT
+private slots:
+    void characterRows_data();
+    void characterRows();
+    void characterListCoversItsTokens();
+    void sendStateUntouched_data();
+    void sendStateUntouched();
+    void secondaryFrames_data();
+    void secondaryFrames();
+    void aboutTexts();
+    void helpWindowIsReused();
+    void helpLinksResolve();
+
+private:
+    QWidget m_owner;
+};
+
+void InfoTest::characterRows_data()
+{
+    QTest::addColumn<int>("row");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("first: A") << 0 << "A: .-";
+    QTest::newRow("Å after Æ and Ø") << 28 << "Å: .--.-";
+    QTest::newRow("digits start at 1") << 29 << "1: .----";
+    QTest::newRow("0 after 9") << 38 << "0: -----";
+    QTest::newRow("double quote") << 50 << "\": .-..-.";
+    QTest::newRow("apostrophe") << 52 << "': .----.";
+    QTest::newRow("Ñ") << 55 << "Ñ: --.--";
+    QTest::newRow("first prosign") << 57 << "<CH>: ----";
+    QTest::newRow("HH is eight dots") << 63 << "<HH>: ........";
+    QTest::newRow("last: SN") << 65 << "<SN>: ...-.";
+}
+
+void InfoTest::characterRows()
+{
+    QFETCH(int, row);
+    QFETCH(QString, text);
+    Engine e;
+    frmCWTegn window(e.morse, &m_owner);
+    const QStringList rows = rowsOf(window);
+    QCOMPARE(rows.size(), 66);
+    QCOMPARE(rows.at(row), text);
+}
+
+void InfoTest::characterListCoversItsTokens()
+{
+    // Every row is the token, ": ", and the table's own pattern in dots and dashes.
+    Engine e;
+    frmCWTegn window(e.morse, &m_owner);
+    const QStringList rows = rowsOf(window);
+    QCOMPARE(frmCWTegn::characterList().size(), 93);
+    const QRegularExpression shape(QStringLiteral("^(.|<[A-Z]{2}>): ([.-]+)$"));
+    QString rebuilt;
+    for (const QString &row : rows) {
+        const QRegularExpressionMatch m = shape.match(row);
+        QVERIFY2(m.hasMatch(), qPrintable(row));
+        const QString token = m.captured(1);
+        const QStringView key = token.size() == 1 ? QStringView(token) : QStringView(token).mid(1, 2);
+        QCOMPARE(m.captured(2), ui::dotDashText(morse::lookupPattern(key)));
+        rebuilt += token;
+    }
+    QCOMPARE(rebuilt, frmCWTegn::characterList());
+    // "+" is in the table but not in the list.
+    QVERIFY(!morse::lookupPattern(u"+").empty());
+    QVERIFY(!rebuilt.contains(QLatin1Char('+')));
+}
+
+void InfoTest::sendStateUntouched_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<qsizetype>("tegnPos");
+    QTest::addColumn<qsizetype>("symbolPos");
+    QTest::newRow("reset state, prosigns and line breaks")
+        << "<KA>CQ CQ DE OZ\r\nÆØÅ <AR>" << qsizetype(0) << qsizetype(0);
+    QTest::newRow("empty text") << "" << qsizetype(0) << qsizetype(0);
+    QTest::newRow("inside a character") << "PARIS" << qsizetype(2) << qsizetype(3);
+}
+
+void InfoTest::sendStateUntouched()
+{
+    QFETCH(QString, text);
+    QFETCH(qsizetype, tegnPos);
+    QFETCH(qsizetype, symbolPos);
+    Engine e;
+    Morse &m = e.morse;
+    m.gsCWTekst = text;
+    m.gvTegnPos = tegnPos;
+    m.gvSymbolPos = symbolPos;
+    m.gscwtegn = symbolPos ? morse::lookupPattern(QStringView(text).mid(tegnPos, 1)) : std::string_view();
+    m.gvSymbol = symbolPos ? '4' : char(0);
+    const std::string_view pattern = m.gscwtegn;
+
+    { frmCWTegn window(m, &m_owner); }
+
+    QCOMPARE(m.gsCWTekst, text);
+    QCOMPARE(m.gvTegnPos, tegnPos);
+    QCOMPARE(m.gvSymbolPos, symbolPos);
+    QCOMPARE(m.gscwtegn.data(), pattern.data());
+    QCOMPARE(m.gscwtegn.size(), pattern.size());
+    QCOMPARE(m.gvSymbol, symbolPos ? '4' : char(0));
+}
+
+void InfoTest::secondaryFrames_data()
+{
+    QTest::addColumn<QString>("window");
+    QTest::addColumn<QString>("key");
+    QTest::newRow("character list, Enter") << "cwtegn" << "enter";
+    QTest::newRow("character list, Escape") << "cwtegn" << "escape";
+    QTest::newRow("character list, click") << "cwtegn" << "click";
+    QTest::newRow("About box, Enter") << "about" << "enter";
+    QTest::newRow("About box, Escape") << "about" << "escape";
+    QTest::newRow("About box, click") << "about" << "click";
+}
+
+void InfoTest::secondaryFrames()
+{
+    QFETCH(QString, window);
+    QFETCH(QString, key);
+    Engine e;
+    m_owner.setGeometry(200, 150, 800, 600);
+    m_owner.show();
+    std::unique_ptr<QDialog> dialog;
+    QString button;
+    if (window == "cwtegn") {
+        dialog = std::make_unique<frmCWTegn>(e.morse, &m_owner);
+        button = QStringLiteral("cmdLuk");
+    } else {
+        dialog = std::make_unique<frmAbout>(&m_owner);
+        button = QStringLiteral("cmdOK");
+    }
+    dialog->show();
+
+    QCOMPARE(dialog->parentWidget(), &m_owner);
+    QVERIFY(dialog->isModal());
+    const Qt::WindowFlags flags = dialog->windowFlags();
+    QCOMPARE(flags & Qt::WindowType_Mask, Qt::Dialog);
+    QVERIFY(!(flags & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint)));
+    QCOMPARE(dialog->minimumSize(), dialog->maximumSize());
+    QCOMPARE(dialog->size(), dialog->minimumSize());
+    QVERIFY(std::abs(dialog->geometry().center().x() - m_owner.geometry().center().x()) <= 2);
+    QVERIFY(std::abs(dialog->geometry().center().y() - m_owner.geometry().center().y()) <= 2);
+    // Every control lies inside the client area.
+    for (QWidget *w : dialog->findChildren<QWidget *>(Qt::FindDirectChildrenOnly))
+        QVERIFY2(dialog->rect().contains(w->geometry()), qPrintable(w->objectName()));
+
+    auto *close = dialog->findChild<QPushButton *>(button);
+    QVERIFY(close);
+    QVERIFY(close->isDefault());
+    QCOMPARE(dialog->focusWidget(), close);   // first in tab order
+
+    if (key == "enter")
+        QTest::keyClick(close, Qt::Key_Return);
+    else if (key == "escape")
+        QTest::keyClick(close, Qt::Key_Escape);
+    else
+        QTest::mouseClick(close, Qt::LeftButton);
+    QVERIFY(!dialog->isVisible());
+}
+
+void InfoTest::aboutTexts()
+{
+    frmAbout about(&m_owner);
+    QCOMPARE(about.windowTitle(), QStringLiteral("Om Telvok's Morsetræningsprogram"));
+    auto *version = about.findChild<QLabel *>(QStringLiteral("lblVersion"));
+    QVERIFY(version);
+    // The project version from CMake, without leading zeros.
+    QCOMPARE(version->text(), QStringLiteral("Version " EXPECTED_VERSION));
+
+    struct Expected { const char *name; double points; };
+    for (const Expected &x : {Expected{"Label1", 9}, Expected{"lblDescription", 15.75},
+                              Expected{"lblVersion", 11.25}}) {
+        auto *label = about.findChild<QLabel *>(QLatin1String(x.name));
+        QVERIFY2(label, x.name);
+        QVERIFY2(!label->text().isEmpty(), x.name);
+        QCOMPARE(label->font().pointSizeF(), x.points);
+        QCOMPARE(label->font().family(), ui::installedFamily(QStringLiteral("Arial")));
+    }
+    int focusable = 0;
+    for (QWidget *w : about.findChildren<QWidget *>())
+        focusable += (w->focusPolicy() & Qt::TabFocus) ? 1 : 0;
+    QCOMPARE(focusable, 1);
+}
+
+void InfoTest::helpWindowIsReused()
+{
+    QVERIFY(ui::helpAvailable());
+    const auto helpWindows = [] {
+        int n = 0;
+        for (QWidget *w : QApplication::topLevelWidgets())
+            n += (qobject_cast<HelpWindow *>(w) && w->isVisible()) ? 1 : 0;
+        return n;
+    };
+    QVERIFY(ui::showHelpContents());
+    QCOMPARE(helpWindows(), 1);
+    HelpWindow *first = nullptr;
+    for (QWidget *w : QApplication::topLevelWidgets())
+        if (auto *h = qobject_cast<HelpWindow *>(w))
+            first = h;
+    QVERIFY(first);
+    QCOMPARE(first->parentWidget(), nullptr);
+    QCOMPARE(first->browser()->source(), ui::helpContentsUrl());
+    QVERIFY(first->browser()->toPlainText().contains(QStringLiteral("Indhold")));
+
+    // Away from the contents, then asked again: the same window turns back.
+    first->browser()->setSource(QUrl(QStringLiteral("qrc:/help/filer.html")));
+    QVERIFY(ui::showHelpContents());
+    QCOMPARE(helpWindows(), 1);
+    QCOMPARE(first->browser()->source(), ui::helpContentsUrl());
+
+    QPointer<HelpWindow> guard(first);
+    ui::closeHelpWindow();
+    QTRY_VERIFY(guard.isNull());
+    QVERIFY(ui::showHelpContents());   // a fresh window after closing
+    QCOMPARE(helpWindows(), 1);
+    ui::closeHelpWindow();
+}
+
+void InfoTest::helpLinksResolve()
+{
+    // Every page has a title and is linked from the contents; every local link
+    // points at a page that exists.
+    const QRegularExpression href(QStringLiteral("href=\"([^\"#]+)"));
+    QStringList pages;
+    QDirIterator it(QStringLiteral(":/help"));
+    while (it.hasNext())
+        pages << it.next().section(QLatin1Char('/'), -1);
+    QVERIFY(pages.size() >= 6);
+    QFile index(QStringLiteral(":/help/index.html"));
+    QVERIFY(index.open(QIODevice::ReadOnly));
+    const QString contents = QString::fromUtf8(index.readAll());
+
+    for (const QString &page : pages) {
+        QFile f(QStringLiteral(":/help/") + page);
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        const QString html = QString::fromUtf8(f.readAll());
+        QVERIFY2(html.contains(QRegularExpression(QStringLiteral("<title>[^<]+</title>"))),
+                 qPrintable(page));
+        if (page != QLatin1String("index.html"))
+            QVERIFY2(contents.contains(QStringLiteral("href=\"%1\"").arg(page)), qPrintable(page));
+        for (const QRegularExpressionMatch &m : href.globalMatch(html)) {
+            const QString target = m.captured(1);
+            if (target.contains(QLatin1Char(':')))
+                continue;   // an external address
+            QVERIFY2(pages.contains(target), qPrintable(page + " -> " + target));
+        }
+    }
+}
+
+QTEST_MAIN(InfoTest)
+#include "tst_info.moc"
