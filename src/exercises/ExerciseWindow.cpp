@@ -1,0 +1,105 @@
+#include "exercises/ExerciseWindow.h"
+
+#include "ui/Fonts.h"
+
+#include <QAbstractButton>
+#include <QEvent>
+#include <QLabel>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QRadioButton>
+
+#include <algorithm>
+
+namespace exercises {
+namespace {
+
+// Watches one option button for the focus and selects it.
+class FocusSelects : public QObject {
+public:
+    FocusSelects(QRadioButton *button, std::function<void()> click)
+        : QObject(button), m_button(button), m_click(std::move(click))
+    {
+    }
+
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (watched == m_button && event->type() == QEvent::FocusIn && !m_button->isChecked()) {
+            m_button->setChecked(true);
+            if (m_click)
+                m_click();
+        }
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    QRadioButton *m_button;
+    std::function<void()> m_click;
+};
+
+constexpr double kDesignPointSize = 8.25;
+constexpr double kSmallestPointSize = 6;    // a caption is not shrunk below this
+constexpr double kPointStep = 0.25;
+constexpr int kFrameEdge = 2;               // pixels kept free at a container's right edge
+
+// The right edge (exclusive, parent coordinates) control may grow to: the container's
+// inner edge or the left of the nearest sibling beside it on the right.
+int roomRight(const QWidget &control)
+{
+    const QWidget *parent = control.parentWidget();
+    int right = parent->width() - kFrameEdge;
+    for (const QObject *o : parent->children()) {
+        const auto *sibling = qobject_cast<const QWidget *>(o);
+        if (!sibling || sibling == &control || sibling->isWindow()
+            || sibling->x() < control.geometry().right())
+            continue;
+        const bool beside = sibling->y() < control.geometry().bottom()
+            && control.y() < sibling->geometry().bottom();
+        if (beside)
+            right = std::min(right, sibling->x());
+    }
+    return right;
+}
+
+bool fits(const QWidget &control)
+{
+    return control.sizeHint().width() <= control.width();
+}
+
+
+} // namespace
+
+int execMessageBox(QMessageBox &box)
+{
+    return box.exec();
+}
+
+void applyDesignFont(QWidget &window)
+{
+    window.setFont(ui::designFont(QStringLiteral("MS Sans Serif"), kDesignPointSize));
+}
+
+void fitCaptions(QWidget &window)
+{
+    for (QWidget *control : window.findChildren<QWidget *>()) {
+        const bool captioned = qobject_cast<QLabel *>(control)
+            || (qobject_cast<QAbstractButton *>(control) && !qobject_cast<QPushButton *>(control));
+        if (!captioned || fits(*control))
+            continue;
+        const int room = roomRight(*control) - control->x();
+        control->resize(std::max(control->width(), std::min(room, control->sizeHint().width())),
+                        control->height());
+        QFont font = control->font();
+        while (!fits(*control) && font.pointSizeF() - kPointStep >= kSmallestPointSize) {
+            font.setPointSizeF(font.pointSizeF() - kPointStep);
+            control->setFont(font);
+        }
+    }
+}
+
+void selectOnFocus(QRadioButton *button, std::function<void()> click)
+{
+    button->installEventFilter(new FocusSelects(button, std::move(click)));
+}
+
+} // namespace exercises

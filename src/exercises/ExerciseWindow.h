@@ -1,0 +1,49 @@
+#pragma once
+// What the four exercise windows share beyond the text rules: the hooks through which
+// they get a random source and show a message box (fixed seed and scripted answers in
+// tests), their design font, and the focus rule of their option buttons.
+
+#include "exercises/PracticeText.h"
+
+#include <functional>
+
+class QMessageBox;
+class QRadioButton;
+class QWidget;
+
+namespace exercises {
+
+// The key filters of the count and character boxes: a typed character is kept when it
+// is in the text (or is one of the six control codes every box accepts). The count
+// box takes digits (4 is listed twice); the character box upper-cases first.
+inline constexpr QStringView kCountAccepted = u"12434567890";
+inline constexpr QStringView kCharactersAccepted =
+    u" ABCDEFGHIJKLMNOPQRSTUVWXYZÆØÅ12434567890/#?,.-:()=<>";
+constexpr int kCountBoxLength = 3;      // characters the count box holds (up to 300)
+
+// Gives a new random source for every generation.
+using RandomFactory = std::function<practice::Uniform()>;
+
+// Shows a message box modally and returns the button pressed (a
+// QMessageBox::StandardButton). The windows default to execMessageBox.
+using MessageBoxRunner = std::function<int(QMessageBox &box)>;
+int execMessageBox(QMessageBox &box);
+
+// The font the windows were laid out with (8.25 point sans serif), so that their
+// twips positions fit their captions.
+void applyDesignFont(QWidget &window);
+
+// Lets every label, option button and check box of window show its whole caption:
+// one whose caption is wider than its designed width grows to the right, as far as
+// its container and the next control to its right allow, and, where that is not
+// enough, gets a slightly smaller font. Installed fonts differ in width from the
+// ones the twips layout was made for, and a clipped character set would hide
+// characters the exercise uses.
+void fitCaptions(QWidget &window);
+
+// An option button that receives the focus becomes selected and raises its click,
+// as the option groups of these windows expect. Qt's own radio buttons select only
+// on a click or an arrow key, so the first option would open unselected.
+void selectOnFocus(QRadioButton *button, std::function<void()> click);
+
+} // namespace exercises

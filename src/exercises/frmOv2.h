@@ -1,0 +1,46 @@
+#pragma once
+// The second exercise window: the characters in teaching order, lesson by lesson
+// (each new character introduced) or all lessons so far, or with "Dan" ticked any
+// number of groups from the characters typed in.
+
+#include "exercises/ExerciseSets.h"
+#include "exercises/ExerciseWindow.h"
+
+#include <QDialog>
+
+#include <array>
+
+class Morse;
+class QCheckBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QRadioButton;
+
+class frmOv2 : public QDialog {
+    Q_OBJECT
+public:
+    frmOv2(Morse &morse, QWidget *owner);
+
+    // A fresh random source per generation (clock-seeded unless replaced).
+    exercises::RandomFactory newRandom = practice::clockSeededUniform;
+    // Shows the window's message boxes (QMessageBox::exec unless replaced).
+    exercises::MessageBoxRunner runMessageBox = exercises::execMessageBox;
+
+    QGroupBox *Frame1;
+    std::array<QRadioButton *, practice::kExercise2Count> optØvelse{};
+    QGroupBox *Frame2;
+    QCheckBox *chkGrupper;
+    QLineEdit *txtAntal;
+    QLineEdit *txtTegn;
+    QLabel *Label3;
+    QPushButton *cmdØvelse;
+    QPushButton *cmdLuk;
+
+private:
+    void optØvelse_Click(int index);
+    void cmdØvelse_Click();
+
+    Morse &m_morse;
+};

@@ -1,0 +1,629 @@
+// The four exercise windows, offscreen, on a Morse engine with a simulated device:
+// frames and tab order, the hand-over through gsCWTekst, the option focus rule, the
+// key filters, the count check and the speed corrections of the course window.
+
+#include "TextLayout.h"
+#include "engine/Morse.h"
+#include "engine/sound_device/SimulatedSoundDevice.h"
+#include "exercises/ExerciseSets.h"
+#include "exercises/frm5grp.h"
+#include "exercises/frmOv1.h"
+#include "exercises/frmOv2.h"
+#include "exercises/frmOv3.h"
+#include "ui/Twips.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
+
+#include <memory>
+
+using namespace practice;
+
+namespace {
+
+const QString kMainText = QStringLiteral("Teksten i hovedvinduet\r\nCQ CQ ");
+constexpr quint64 kSeed = 42;
+
+struct Rig {
+    Settings settings;
+    SimulatedSoundDevice *device;
+    Morse morse;
+    QWidget owner;
+
+    explicit Rig(int wpm = 20, int farnsworth = 0, bool openDevice = true)
+        : device(new SimulatedSoundDevice), morse(settings, std::unique_ptr<SoundDevice>(device))
+    {
+        settings.giWPM = qint16(wpm);
+        settings.giTone = 800;
+        settings.glVolume = 10000;
+        settings.giFarnsworth = qint16(farnsworth);
+        if (openDevice)
+            morse.LavLyd();
+        morse.gsCWTekst = kMainText;
+    }
+};
+
+// A message box as the window configured it, before it would have been shown.
+struct ShownBox {
+    QString title;
+    QString text;
+    QMessageBox::Icon icon;
+    QMessageBox::StandardButtons buttons;
+    QMessageBox::StandardButton defaultButton;
+};
+
+// Records every box a window shows and answers from a list (OK when it runs out).
+struct BoxScript {
+    QList<ShownBox> shown;
+    QList<int> answers;
+
+    exercises::MessageBoxRunner runner()
+    {
+        return [this](QMessageBox &box) {
+            shown << ShownBox{box.windowTitle(), box.text(), box.icon(), box.standardButtons(),
+                              box.defaultButton() ? box.standardButton(box.defaultButton())
+                                                  : QMessageBox::NoButton};
+            return answers.isEmpty() ? int(QMessageBox::Ok) : answers.takeFirst();
+        };
+    }
+    QStringList texts() const
+    {
+        QStringList out;
+        for (const ShownBox &b : shown)
+            out << b.text;
+        return out;
+    }
+};
+
+exercises::RandomFactory fixedSeed(quint64 seed = kSeed)
+{
+    return [seed] { return seededUniform(seed); };
+}
+
+enum class Window { Ov1, Ov2, Ov3, Grp5 };
+
+std::unique_ptr<QDialog> makeWindow(Window which, Morse &morse, QWidget *owner)
+{
+    switch (which) {
+    case Window::Ov1: return std::make_unique<frmOv1>(morse, owner);
+    case Window::Ov2: return std::make_unique<frmOv2>(morse, owner);
+    case Window::Ov3: return std::make_unique<frmOv3>(morse, owner);
+    case Window::Grp5: return std::make_unique<frm5grp>(morse, owner);
+    }
+    return nullptr;
+}
+
+// The names of the controls the Tab key can reach, in focus-chain order.
+QStringList tabChain(QDialog &dialog)
+{
+    QStringList names;
+    for (QWidget *w = dialog.nextInFocusChain(); w != &dialog; w = w->nextInFocusChain()) {
+        if ((w->focusPolicy() & Qt::TabFocus) && dialog.isAncestorOf(w) && !w->objectName().isEmpty())
+            names << w->objectName();
+    }
+    return names;
+}
+
+QStringList options(int count)
+{
+    QStringList out;
+    for (int i = 0; i < count; ++i)
+        out << QStringLiteral("optØvelse%1").arg(i);
+    return out;
+}
+
+void showActive(QWidget &w)
+{
+    w.show();
+    QApplication::setActiveWindow(&w);
+    QVERIFY(QTest::qWaitForWindowActive(&w));
+}
+
+} // namespace
+
+Q_DECLARE_METATYPE(Window)
+
+class ExerciseWindowsTest : public QObject {
+    Q_OBJECT
+private slots:
+    void frames_data();
+    void frames();
+    void closingKeepsText_data();
+    void closingKeepsText();
+    void ov1Generates_data();
+    void ov1Generates();
+    void ov1EnterPressesDefault();
+    void ov2OpensOnFirstOption();
+    void ov2FocusSelects();
+    void ov2Generates();
+    void ov2CountChecked();
+    void keyFilters_data();
+    void keyFilters();
+    void grp5Count_data();
+    void grp5Count();
+    void grp5ClockSeedsDiffer();
+    void ov3Opens();
+    void ov3Description_data();
+    void ov3Description();
+    void ov3SpeedCorrection_data();
+    void ov3SpeedCorrection();
+    void ov3CancelThenAgain();
+};
+
+void ExerciseWindowsTest::frames_data()
+{
+    QTest::addColumn<Window>("which");
+    QTest::addColumn<QString>("caption");
+    QTest::addColumn<QSize>("clientTwips");
+    QTest::addColumn<QString>("defaultButton");
+    QTest::addColumn<QStringList>("chain");
+    QTest::newRow("Øvelser 1") << Window::Ov1 << "Øvelser 1" << QSize(8415, 3960) << "&Dan Øvelse"
+                               << options(17) + QStringList{"cmdØvelse", "cmdLuk"};
+    QTest::newRow("Øvelser 2") << Window::Ov2 << "Øvelser 2" << QSize(8055, 5415) << "&Dan Øvelse"
+                               << options(21) + QStringList{"chkGrupper", "txtAntal", "txtTegn",
+                                                            "cmdØvelse", "cmdLuk"};
+    QTest::newRow("Øvelser 3 ") << Window::Ov3 << "Øvelser 3 " << QSize(6855, 3735) << "&Dan Øvelse"
+                                << QStringList{"txtInfo", "cboØvelser", "cmdØvelse", "cmdLuk"};
+    QTest::newRow("Dan 5-bogstavsgrupper")
+        << Window::Grp5 << "Dan 5-bogstavsgrupper" << QSize(7935, 1155) << "&Dan grupper"
+        << QStringList{"cmdØvelse", "cmdLuk", "txtAntal", "txtTegn"};
+}
+
+void ExerciseWindowsTest::frames()
+{
+    QFETCH(Window, which);
+    QFETCH(QString, caption);
+    QFETCH(QSize, clientTwips);
+    QFETCH(QString, defaultButton);
+    QFETCH(QStringList, chain);
+    Rig rig;
+    auto w = makeWindow(which, rig.morse, &rig.owner);
+    QCOMPARE(w->windowTitle(), caption);
+    const QSize pixels(ui::twipsToPixels(clientTwips.width(), w.get()),
+                       ui::twipsToPixels(clientTwips.height(), w.get()));
+    QCOMPARE(w->minimumSize(), pixels);
+    QCOMPARE(w->maximumSize(), pixels);
+    QCOMPARE(w->parentWidget(), &rig.owner);
+    QVERIFY(w->isModal());
+    auto *action = w->findChild<QPushButton *>(QStringLiteral("cmdØvelse"));
+    QVERIFY(action);
+    QCOMPARE(action->text(), defaultButton);
+    QVERIFY(action->isDefault());
+    QCOMPARE(w->findChild<QPushButton *>(QStringLiteral("cmdLuk"))->text(), QStringLiteral("&Luk"));
+    QCOMPARE(tabChain(*w), chain);
+    // Every caption is shown whole (a clipped set would hide characters), and no
+    // control reaches out of its container.
+    for (QWidget *c : w->findChildren<QWidget *>()) {
+        if (qobject_cast<QLabel *>(c) || qobject_cast<QRadioButton *>(c) || qobject_cast<QCheckBox *>(c))
+            QVERIFY2(c->sizeHint().width() <= c->width(), qPrintable(c->objectName()));
+        QVERIFY2(c->parentWidget()->rect().contains(c->geometry()), qPrintable(c->objectName()));
+    }
+}
+
+void ExerciseWindowsTest::closingKeepsText_data()
+{
+    QTest::addColumn<Window>("which");
+    QTest::addColumn<int>("way");   // 0: "&Luk", 1: Escape, 2: the close box
+    const std::pair<Window, const char *> windows[] = {
+        {Window::Ov1, "Øvelser 1"}, {Window::Ov2, "Øvelser 2"},
+        {Window::Ov3, "Øvelser 3"}, {Window::Grp5, "5-bogstavsgrupper"}};
+    for (const auto &[which, name] : windows) {
+        QTest::addRow("%s, Luk", name) << which << 0;
+        QTest::addRow("%s, Escape", name) << which << 1;
+        QTest::addRow("%s, close box", name) << which << 2;
+    }
+}
+
+void ExerciseWindowsTest::closingKeepsText()
+{
+    QFETCH(Window, which);
+    QFETCH(int, way);
+    Rig rig(20, 3);
+    auto w = makeWindow(which, rig.morse, &rig.owner);
+    showActive(*w);
+    // Typing in a box first changes nothing either.
+    if (auto *tegn = w->findChild<QLineEdit *>(QStringLiteral("txtTegn")))
+        QTest::keyClicks(tegn, QStringLiteral("xyz"));
+    if (way == 0)
+        w->findChild<QPushButton *>(QStringLiteral("cmdLuk"))->click();
+    else if (way == 1)
+        QTest::keyClick(w.get(), Qt::Key_Escape);
+    else
+        w->close();
+    QCOMPARE(w->result(), int(QDialog::Rejected));
+    QVERIFY(!w->isVisible());
+    QCOMPARE(rig.morse.gsCWTekst, kMainText);
+    QCOMPARE(rig.settings.giWPM, qint16(20));
+    QCOMPARE(rig.settings.giFarnsworth, qint16(3));
+}
+
+void ExerciseWindowsTest::ov1Generates_data()
+{
+    QTest::addColumn<int>("index");
+    QTest::newRow("first block, preselected") << 0;
+    QTest::newRow("punctuation block") << 6;
+    QTest::newRow("last block") << 8;
+    QTest::newRow("first growing set") << 9;
+    QTest::newRow("last growing set") << 16;
+}
+
+void ExerciseWindowsTest::ov1Generates()
+{
+    QFETCH(int, index);
+    Rig rig;
+    frmOv1 w(rig.morse, &rig.owner);
+    w.newRandom = fixedSeed();
+    QVERIFY(w.optØvelse[0]->isChecked());
+    w.optØvelse[size_t(index)]->click();
+    for (int i = 0; i < kExercise1Count; ++i)
+        QCOMPARE(w.optØvelse[size_t(i)]->isChecked(), i == index);
+    w.cmdØvelse->click();
+    QCOMPARE(w.result(), int(QDialog::Accepted));
+    QCOMPARE(rig.morse.gsCWTekst, exercise1Text(index, seededUniform(kSeed)));
+}
+
+void ExerciseWindowsTest::ov1EnterPressesDefault()
+{
+    Rig rig;
+    frmOv1 w(rig.morse, &rig.owner);
+    w.newRandom = fixedSeed();
+    showActive(w);
+    QCOMPARE(QApplication::focusWidget(), w.optØvelse[0]);
+    QTest::keyClick(w.optØvelse[0], Qt::Key_Return);
+    QCOMPARE(w.result(), int(QDialog::Accepted));
+    QCOMPARE(rig.morse.gsCWTekst, exercise1Text(0, seededUniform(kSeed)));
+}
+
+void ExerciseWindowsTest::ov2OpensOnFirstOption()
+{
+    Rig rig;
+    frmOv2 w(rig.morse, &rig.owner);
+    QVERIFY(w.optØvelse[0]->isChecked());
+    QCOMPARE(w.txtTegn->text(), QStringLiteral("VLF"));
+    QCOMPARE(w.txtAntal->text(), QStringLiteral("20"));
+    QVERIFY(!w.chkGrupper->isChecked());
+    QCOMPARE(w.focusWidget(), w.optØvelse[0]);
+    for (int i = 0; i < kExercise2Count; ++i)
+        QCOMPARE(w.optØvelse[size_t(i)]->text(), exercise2Set(i));
+}
+
+void ExerciseWindowsTest::ov2FocusSelects()
+{
+    Rig rig;
+    frmOv2 w(rig.morse, &rig.owner);
+    showActive(w);
+    QVERIFY(w.optØvelse[0]->hasFocus());
+    // An arrow key moves the focus, and the focus selects and fills the box.
+    QTest::keyClick(w.optØvelse[0], Qt::Key_Down);
+    QVERIFY(w.optØvelse[1]->isChecked());
+    QCOMPARE(w.txtTegn->text(), QStringLiteral("MIR"));
+    // Focus given any other way selects too.
+    w.optØvelse[13]->setFocus(Qt::TabFocusReason);
+    QVERIFY(w.optØvelse[13]->isChecked());
+    QVERIFY(!w.optØvelse[1]->isChecked());
+    QCOMPARE(w.txtTegn->text(), QStringLiteral("VLFMIRSDWANOCT"));
+    // Clicking the selected option again overwrites an edit of the box.
+    w.txtTegn->setText(QStringLiteral("ABC"));
+    w.optØvelse[13]->click();
+    QCOMPARE(w.txtTegn->text(), QStringLiteral("VLFMIRSDWANOCT"));
+}
+
+void ExerciseWindowsTest::ov2Generates()
+{
+    {
+        // Without groups the option's set is used, whatever the boxes hold.
+        Rig rig;
+        frmOv2 w(rig.morse, &rig.owner);
+        w.newRandom = fixedSeed();
+        w.optØvelse[11]->click();
+        w.txtTegn->setText(QStringLiteral("XYZ"));
+        w.txtAntal->setText(QStringLiteral("0"));
+        w.cmdØvelse->click();
+        QCOMPARE(w.result(), int(QDialog::Accepted));
+        QCOMPARE(rig.morse.gsCWTekst, exercise2Text(u"VLFMIR", 11, seededUniform(kSeed)));
+    }
+    {
+        // With groups: the count and the characters of the boxes, as the group window.
+        Rig rig;
+        frmOv2 w(rig.morse, &rig.owner);
+        w.newRandom = fixedSeed();
+        w.optØvelse[12]->click();
+        w.txtTegn->setText(QStringLiteral("VLF"));
+        w.chkGrupper->click();
+        w.cmdØvelse->click();
+        QCOMPARE(w.result(), int(QDialog::Accepted));
+        QCOMPARE(rig.morse.gsCWTekst, groupText(u"VLF", 20, seededUniform(kSeed)));
+        QCOMPARE(linesOf(rig.morse.gsCWTekst).size(), 2 + 4 + 1 + 1);
+    }
+    {
+        // An empty character box gives groups of nothing.
+        Rig rig;
+        frmOv2 w(rig.morse, &rig.owner);
+        w.txtTegn->clear();
+        w.txtAntal->setText(QStringLiteral("3"));
+        w.chkGrupper->setChecked(true);
+        w.cmdØvelse->click();
+        QCOMPARE(rig.morse.gsCWTekst, QStringLiteral("<KA><KA><KA>\r\n\r\n   \r\n<AR>"));
+    }
+}
+
+void ExerciseWindowsTest::ov2CountChecked()
+{
+    Rig rig;
+    frmOv2 w(rig.morse, &rig.owner);
+    BoxScript boxes;
+    w.runMessageBox = boxes.runner();
+    w.chkGrupper->setChecked(true);
+    w.txtAntal->setText(QStringLiteral("0"));
+    w.cmdØvelse->setFocus();
+    w.cmdØvelse->click();
+    QCOMPARE(boxes.texts(), QStringList{QStringLiteral("Antal skal være mellem 1 og 300")});
+    QCOMPARE(boxes.shown[0].title, QStringLiteral("5 bogstavsgrupper"));
+    QCOMPARE(boxes.shown[0].icon, QMessageBox::Information);
+    QCOMPARE(w.result(), int(QDialog::Rejected));
+    QCOMPARE(w.focusWidget(), w.txtAntal);
+    QCOMPARE(rig.morse.gsCWTekst, kMainText);
+}
+
+void ExerciseWindowsTest::keyFilters_data()
+{
+    QTest::addColumn<Window>("which");
+    QTest::addColumn<QString>("box");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("shown");
+    for (Window which : {Window::Grp5, Window::Ov2}) {
+        const char *name = which == Window::Grp5 ? "5grp" : "Ov2";
+        QTest::addRow("%s: count takes digits only", name) << which << "txtAntal" << "1a2" << "12";
+        QTest::addRow("%s: count holds 3 characters", name) << which << "txtAntal" << "1234" << "123";
+        QTest::addRow("%s: backspace in the count", name) << which << "txtAntal" << "12\b" << "1";
+        QTest::addRow("%s: letters upper-cased", name) << which << "txtTegn" << "abcæøå" << "ABCÆØÅ";
+        QTest::addRow("%s: signs of the list", name)
+            << which << "txtTegn" << " /#?,.-:()=<>09" << " /#?,.-:()=<>09";
+        QTest::addRow("%s: other characters dropped", name) << which << "txtTegn" << "é!;*_q" << "Q";
+        QTest::addRow("%s: backspace in the characters", name) << which << "txtTegn" << "ab\b" << "A";
+    }
+}
+
+void ExerciseWindowsTest::keyFilters()
+{
+    QFETCH(Window, which);
+    QFETCH(QString, box);
+    QFETCH(QString, typed);
+    QFETCH(QString, shown);
+    Rig rig;
+    auto w = makeWindow(which, rig.morse, &rig.owner);
+    showActive(*w);
+    auto *edit = w->findChild<QLineEdit *>(box);
+    edit->clear();
+    edit->setFocus();
+    for (QChar c : typed) {
+        if (c == QLatin1Char('\b'))
+            QTest::keyClick(edit, Qt::Key_Backspace);
+        else
+            QTest::sendKeyEvent(QTest::Click, edit, Qt::Key(c.toUpper().unicode()), QString(c),
+                                Qt::NoModifier);
+    }
+    QCOMPARE(edit->text(), shown);
+}
+
+void ExerciseWindowsTest::grp5Count_data()
+{
+    QTest::addColumn<QString>("count");
+    QTest::addColumn<int>("groups");      // 0: refused with the message
+    QTest::newRow("7") << "7" << 7;
+    QTest::newRow("5") << "5" << 5;
+    QTest::newRow("1") << "1" << 1;
+    QTest::newRow("300") << "300" << 300;
+    QTest::newRow("pasted 12x reads 12") << "12x" << 12;
+    QTest::newRow("301") << "301" << 0;
+    QTest::newRow("999") << "999" << 0;
+    QTest::newRow("0") << "0" << 0;
+    QTest::newRow("empty") << "" << 0;
+    QTest::newRow("pasted letter") << "x" << 0;
+}
+
+void ExerciseWindowsTest::grp5Count()
+{
+    QFETCH(QString, count);
+    QFETCH(int, groups);
+    Rig rig;
+    frm5grp w(rig.morse, &rig.owner);
+    QCOMPARE(w.focusWidget(), w.cmdØvelse);
+    QCOMPARE(w.txtAntal->text(), QStringLiteral("20"));
+    QVERIFY(w.txtTegn->text().isEmpty());
+    w.newRandom = fixedSeed();
+    BoxScript boxes;
+    w.runMessageBox = boxes.runner();
+    w.txtAntal->setText(count);
+    w.txtTegn->setText(QStringLiteral("AB"));
+    w.cmdØvelse->click();
+    if (groups > 0) {
+        QVERIFY(boxes.shown.isEmpty());
+        QCOMPARE(w.result(), int(QDialog::Accepted));
+        QCOMPARE(rig.morse.gsCWTekst, groupText(u"AB", groups, seededUniform(kSeed)));
+    } else {
+        QCOMPARE(boxes.shown.size(), 1);
+        QCOMPARE(boxes.shown[0].title, QStringLiteral("5 bogstavsgrupper"));
+        QCOMPARE(boxes.shown[0].text, QStringLiteral("Antal skal være mellem 1 og 300"));
+        QCOMPARE(boxes.shown[0].icon, QMessageBox::Information);
+        QCOMPARE(boxes.shown[0].buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
+        QCOMPARE(w.result(), int(QDialog::Rejected));
+        QCOMPARE(w.focusWidget(), w.txtAntal);
+        QCOMPARE(rig.morse.gsCWTekst, kMainText);
+    }
+}
+
+void ExerciseWindowsTest::grp5ClockSeedsDiffer()
+{
+    // Two generations right after each other with the program's own seeding.
+    QStringList texts;
+    for (int i = 0; i < 2; ++i) {
+        Rig rig;
+        frm5grp w(rig.morse, &rig.owner);
+        w.txtTegn->setText(QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZ"));
+        w.cmdØvelse->click();
+        QCOMPARE(w.result(), int(QDialog::Accepted));
+        texts << rig.morse.gsCWTekst;
+    }
+    QVERIFY(texts[0] != texts[1]);
+}
+
+void ExerciseWindowsTest::ov3Opens()
+{
+    Rig rig;
+    frmOv3 w(rig.morse, &rig.owner);
+    QCOMPARE(w.cboØvelser->count(), kCourseCount);
+    QVERIFY(!w.cboØvelser->isEditable());
+    for (int p = 0; p < kCourseCount; ++p)
+        QCOMPARE(w.cboØvelser->itemText(p), courseEntry(p));
+    QCOMPARE(w.cboØvelser->currentIndex(), 0);
+    QCOMPARE(w.txtInfo->toPlainText(), frmOv3::description(0).replace("\r\n", "\n"));
+    w.cboØvelser->setCurrentIndex(28);
+    QCOMPARE(w.txtInfo->toPlainText(), frmOv3::description(28).replace("\r\n", "\n"));
+    QCOMPARE(rig.morse.gsCWTekst, kMainText);
+}
+
+void ExerciseWindowsTest::ov3Description_data()
+{
+    QTest::addColumn<int>("p");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("exercise 1") << 0
+        << "Øvelse: 1\r\nTegnhastighed: 60 tegn,\r\nTeksthastighed: 25,\r\nTekst: \"JW\".";
+    QTest::newRow("exercise 2") << 1
+        << "Øvelse: 2\r\nTegnhastighed: 60 tegn,\r\nTeksthastighed: 25,\r\nTekst: \"JWL\",\r\n"
+           "2 indledende 5-grupper med det nyeste tegn.";
+    QTest::newRow("exercise 13") << 12
+        << "Øvelse: 13\r\nTegnhastighed: 60 tegn,\r\nTeksthastighed: 30,\r\n"
+           "Tekst: \"JWLDHTPUZØRVIY\",\r\n2 indledende 5-grupper med det nyeste tegn.";
+    QTest::newRow("exercise 29") << 28
+        << "Øvelse: 29\r\nTegnhastighed: 60 tegn,\r\nTeksthastighed: 30,\r\nTekst: \"1234567890\".";
+    QTest::newRow("exercise 30") << 29
+        << "Øvelse: 30\r\nTegnhastighed: 60 tegn,\r\nTeksthastighed: 30,\r\nTekst: \",./=?-\".";
+}
+
+void ExerciseWindowsTest::ov3Description()
+{
+    QFETCH(int, p);
+    QFETCH(QString, text);
+    QCOMPARE(frmOv3::description(p), text);
+}
+
+void ExerciseWindowsTest::ov3SpeedCorrection_data()
+{
+    QTest::addColumn<int>("p");
+    QTest::addColumn<int>("wpm");
+    QTest::addColumn<int>("farnsworth");
+    QTest::addColumn<int>("device");        // 0: no buffer, 1: buffer, 2: rebuild fails
+    QTest::addColumn<QList<int>>("answers");
+    QTest::addColumn<QStringList>("asked");
+    QTest::addColumn<int>("wpmAfter");
+    QTest::addColumn<int>("farnsworthAfter");
+    QTest::addColumn<bool>("rebuilt");
+    QTest::addColumn<bool>("generated");
+    const int ok = QMessageBox::Ok;
+    const int cancel = QMessageBox::Cancel;
+    const QString speed = QStringLiteral("Tegnhastighed rettes til 60 pr minut.");
+    const QString slow = QStringLiteral("Teksthastighed rettes til ca. 25 tegn pr minut.");
+    const QString fast = QStringLiteral("Teksthastighed rettes til ca. 30 tegn pr minut.");
+    QTest::newRow("already at target: no box")
+        << 0 << 12 << 10 << 1 << QList<int>{} << QStringList{} << 12 << 10 << false << true;
+    QTest::newRow("cancel the speed")
+        << 0 << 20 << 0 << 1 << QList<int>{cancel} << QStringList{speed} << 20 << 0 << false << false;
+    QTest::newRow("speed OK, spacing cancelled")
+        << 0 << 20 << 0 << 1 << QList<int>{ok, cancel} << QStringList{speed, slow} << 12 << 0
+        << true << false;
+    QTest::newRow("both OK")
+        << 0 << 20 << 0 << 1 << QList<int>{ok, ok} << QStringList{speed, slow} << 12 << 10 << true
+        << true;
+    QTest::newRow("only the spacing, exercise 14")
+        << 13 << 12 << 10 << 1 << QList<int>{ok} << QStringList{fast} << 12 << 8 << false << true;
+    QTest::newRow("exercise 13 sent at ca. 25")
+        << 12 << 12 << 8 << 1 << QList<int>{ok} << QStringList{slow} << 12 << 10 << false << true;
+    QTest::newRow("only the speed, exercise 30")
+        << 29 << 25 << 8 << 1 << QList<int>{ok} << QStringList{speed} << 12 << 8 << true << true;
+    QTest::newRow("no sound buffer: nothing rebuilt")
+        << 0 << 20 << 10 << 0 << QList<int>{ok} << QStringList{speed} << 12 << 10 << false << true;
+    QTest::newRow("rebuild fails: told, then carries on")
+        << 0 << 20 << 0 << 2 << QList<int>{ok, ok, ok}
+        << QStringList{speed, QStringLiteral("Lydkort findes ikke."), slow} << 12 << 10 << false
+        << true;
+}
+
+void ExerciseWindowsTest::ov3SpeedCorrection()
+{
+    QFETCH(int, p);
+    QFETCH(int, wpm);
+    QFETCH(int, farnsworth);
+    QFETCH(int, device);
+    QFETCH(QList<int>, answers);
+    QFETCH(QStringList, asked);
+    QFETCH(int, wpmAfter);
+    QFETCH(int, farnsworthAfter);
+    QFETCH(bool, rebuilt);
+    QFETCH(bool, generated);
+    Rig rig(wpm, farnsworth, device != 0);
+    if (device == 2)
+        rig.device->setOpenFails(true, QStringLiteral("gone"));
+    // A rebuild recomputes the dot length; without one it keeps this mark.
+    rig.morse.glPriklen = -1;
+    frmOv3 w(rig.morse, &rig.owner);
+    w.newRandom = fixedSeed();
+    BoxScript boxes;
+    boxes.answers = answers;
+    w.runMessageBox = boxes.runner();
+    w.cboØvelser->setCurrentIndex(p);
+    w.cmdØvelse->click();
+
+    QCOMPARE(boxes.texts(), asked);
+    for (const ShownBox &box : boxes.shown) {
+        if (box.text.startsWith(QStringLiteral("Lydkort"))) {
+            QCOMPARE(box.icon, QMessageBox::Critical);
+            continue;
+        }
+        QCOMPARE(box.title, QStringLiteral("Indstillinger"));
+        QCOMPARE(box.icon, QMessageBox::NoIcon);
+        QCOMPARE(box.buttons, QMessageBox::Ok | QMessageBox::Cancel);
+        QCOMPARE(box.defaultButton, QMessageBox::Ok);
+    }
+    QCOMPARE(int(rig.settings.giWPM), wpmAfter);
+    QCOMPARE(int(rig.settings.giFarnsworth), farnsworthAfter);
+    QCOMPARE(rig.morse.glPriklen == Morse::dotLength(kCourseWpm), rebuilt);
+    if (rebuilt)
+        QVERIFY(rig.morse.hasBuffer());
+    if (device == 2)
+        QVERIFY(!rig.morse.hasBuffer());
+    QCOMPARE(w.result(), int(generated ? QDialog::Accepted : QDialog::Rejected));
+    QCOMPARE(rig.morse.gsCWTekst, generated ? courseText(p, seededUniform(kSeed)) : kMainText);
+}
+
+void ExerciseWindowsTest::ov3CancelThenAgain()
+{
+    // After a Cancel the window stays on its exercise and asks again for what differs.
+    Rig rig(20, 0);
+    frmOv3 w(rig.morse, &rig.owner);
+    w.newRandom = fixedSeed();
+    BoxScript boxes;
+    boxes.answers = {QMessageBox::Ok, QMessageBox::Cancel, QMessageBox::Ok};
+    w.runMessageBox = boxes.runner();
+    w.cboØvelser->setCurrentIndex(20);
+    w.cmdØvelse->click();
+    QCOMPARE(w.result(), int(QDialog::Rejected));
+    QCOMPARE(w.cboØvelser->currentIndex(), 20);
+    w.cmdØvelse->click();
+    QCOMPARE(boxes.texts(), (QStringList{QStringLiteral("Tegnhastighed rettes til 60 pr minut."),
+                                         QStringLiteral("Teksthastighed rettes til ca. 30 tegn pr minut."),
+                                         QStringLiteral("Teksthastighed rettes til ca. 30 tegn pr minut.")}));
+    QCOMPARE(w.result(), int(QDialog::Accepted));
+    QCOMPARE(rig.settings.giFarnsworth, qint16(8));
+    QCOMPARE(rig.morse.gsCWTekst, courseText(20, seededUniform(kSeed)));
+}
+
+QTEST_MAIN(ExerciseWindowsTest)
+#include "tst_exercisewindows.moc"
