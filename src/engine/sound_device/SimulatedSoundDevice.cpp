@@ -1,5 +1,7 @@
 #include "engine/sound_device/SimulatedSoundDevice.h"
 
+#include <QtEndian>
+
 #include <algorithm>
 #include <cstring>
 
@@ -28,12 +30,10 @@ void SimulatedSoundDevice::write(int byteOffset, std::span<const std::int16_t> s
         return;
     const qsizetype bytes = qsizetype(samples.size_bytes());
     Q_ASSERT(byteOffset >= 0 && byteOffset + bytes <= m_buffer.size());
-    // The engine's samples are host order; the buffer holds little-endian PCM.
-    for (size_t i = 0; i < samples.size(); ++i) {
-        const auto v = static_cast<std::uint16_t>(samples[i]);
-        m_buffer[byteOffset + qsizetype(2 * i)] = static_cast<char>(v & 0xFF);
-        m_buffer[byteOffset + qsizetype(2 * i + 1)] = static_cast<char>(v >> 8);
-    }
+    // The engine's samples are host order; the buffer holds little-endian PCM
+    // (a plain block copy on little-endian hosts).
+    qToLittleEndian<std::int16_t>(samples.data(), qsizetype(samples.size()),
+                                  m_buffer.data() + byteOffset);
     ++m_writes;
 }
 

@@ -1,0 +1,114 @@
+#include "engine/WavFile.h"
+
+#include "engine/constants.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QtEndian>
+
+namespace {
+
+void putU32(QByteArray &out, quint32 v)
+{
+    char bytes[4];
+    qToLittleEndian(v, bytes);
+    out.append(bytes, 4);
+}
+
+void putU16(QByteArray &out, quint16 v)
+{
+    char bytes[2];
+    qToLittleEndian(v, bytes);
+    out.append(bytes, 2);
+}
+
+} // namespace
+
+WavFile::WavFile(const QString &path) : m_path(path), m_file(path) {}
+
+WavFile::~WavFile()
+{
+    cancel();
+}
+
+QByteArray WavFile::header(qint64 dataBytes)
+{
+    using namespace morse;
+    QByteArray h;
+    h.reserve(kHeaderBytes);
+    h.append("RIFF", 4);
+    putU32(h, quint32(36 + dataBytes));          // everything after this field
+    h.append("WAVE", 4);
+    h.append("fmt ", 4);
+    putU32(h, 16);                                // PCM format chunk size
+    putU16(h, 1);                                 // PCM
+    putU16(h, quint16(kChannels));
+    putU32(h, quint32(kSampleRate));
+    putU32(h, quint32(kSampleRate * kBytesPerSample));   // bytes per second
+    putU16(h, quint16(kBytesPerSample));                 // block align
+    putU16(h, quint16(kBitsPerSample));
+    h.append("data", 4);
+    putU32(h, quint32(dataBytes));
+    return h;
+}
+
+bool WavFile::fail(Error error)
+{
+    m_error = error;
+    cancel();
+    return false;
+}
+
+bool WavFile::open()
+{
+    m_error = Error::None;
+    m_dataBytes = 0;
+    const QFileInfo info(m_path);
+    if (info.isDir())
+        return fail(Error::IsFolder);
+    if (!info.absoluteDir().exists())
+        return fail(Error::FolderMissing);
+    if (!m_file.open(QIODevice::WriteOnly))
+        return fail(m_file.error() == QFileDevice::PermissionsError ? Error::AccessDenied
+                                                                     : Error::WriteFailed);
+    m_open = true;
+    if (m_file.write(header(0)) != kHeaderBytes)
+        return fail(Error::WriteFailed);
+    return true;
+}
+
+bool WavFile::append(QByteArrayView pcm)
+{
+    if (!m_open)
+        return false;
+    if (m_dataBytes + pcm.size() > kMaxDataBytes)
+        return fail(Error::TooLong);
+    if (m_file.write(pcm.data(), pcm.size()) != pcm.size())
+        return fail(Error::WriteFailed);
+    m_dataBytes += pcm.size();
+    return true;
+}
+
+bool WavFile::commit()
+{
+    if (!m_open)
+        return false;
+    if (!m_file.seek(0) || m_file.write(header(m_dataBytes)) != kHeaderBytes)
+        return fail(Error::WriteFailed);
+    m_open = false;
+    if (!m_file.commit()) {
+        m_error = m_file.error() == QFileDevice::PermissionsError ? Error::AccessDenied
+                                                                  : Error::WriteFailed;
+        return false;
+    }
+    return true;
+}
+
+void WavFile::cancel()
+{
+    if (m_file.isOpen()) {
+        m_file.cancelWriting();
+        m_file.commit();   // with writing cancelled this only removes the temporary file
+    }
+    m_open = false;
+}

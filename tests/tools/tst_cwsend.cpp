@@ -1,0 +1,472 @@
+// The built telvok-cw-send, run as a process: options and exit codes, input
+// decoding, and WAV files compared with the engine's own rendering.
+
+#include "app/ProgramInfo.h"
+#include "engine/Cp1252.h"
+#include "engine/Morse.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QtEndian>
+
+#ifdef Q_OS_UNIX
+#include <signal.h>
+#endif
+
+Q_DECLARE_METATYPE(Settings)
+
+namespace {
+
+constexpr int kHalfSamples = 22050;
+
+struct Run {
+    int exitCode = -1;
+    bool crashed = false;
+    QByteArray out;
+    QString err;
+};
+
+QString toolPath()
+{
+    return qEnvironmentVariable("TELVOK_CW_SEND");
+}
+
+// A process with its own settings store under configHome.
+void prepare(QProcess &p, const QString &configHome, const QStringList &extraEnv = {})
+{
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("XDG_CONFIG_HOME"), configHome);
+    for (const QString &entry : extraEnv)
+        env.insert(entry.section(u'=', 0, 0), entry.section(u'=', 1));
+    p.setProcessEnvironment(env);
+}
+
+Run runTool(const QString &configHome, const QStringList &args, const QByteArray &input = {},
+            const QStringList &extraEnv = {})
+{
+    QProcess p;
+    prepare(p, configHome, extraEnv);
+    p.start(toolPath(), args);
+    Run r;
+    if (!p.waitForStarted(10000))
+        return r;
+    p.write(input);
+    p.closeWriteChannel();
+    if (!p.waitForFinished(60000))
+        p.kill();
+    r.crashed = p.exitStatus() != QProcess::NormalExit;
+    r.exitCode = p.exitCode();
+    r.out = p.readAllStandardOutput();
+    r.err = QString::fromLocal8Bit(p.readAllStandardError());
+    return r;
+}
+
+void writeFile(const QString &path, const QByteArray &bytes)
+{
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write(bytes);
+}
+
+QByteArray readFile(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+quint32 u32(const QByteArray &b, int at)
+{
+    return qFromLittleEndian<quint32>(b.constData() + at);
+}
+
+quint16 u16(const QByteArray &b, int at)
+{
+    return qFromLittleEndian<quint16>(b.constData() + at);
+}
+
+// The sound the engine renders for a text: the halves FyldDel fills, in order, up to
+// the first one that held nothing but the end marker; little-endian bytes.
+QByteArray engineRendering(Settings settings, const QString &text)
+{
+    Morse m(settings, nullptr);
+    m.buildElements();
+    m.gsCWTekst = text;
+    QByteArray out;
+    for (int half = 0; m.FyldDel(half); half ^= 1) {
+        for (int i = 0; i < kHalfSamples; ++i) {
+            char le[2];
+            qToLittleEndian(m.giBuffer[size_t(half * kHalfSamples + i)], le);
+            out.append(le, 2);
+        }
+    }
+    return out;
+}
+
+Settings soundSettings(int wpm, int farnsworth, int tone, int volume)
+{
+    Settings s;
+    s.giWPM = qint16(wpm);
+    s.giFarnsworth = qint16(farnsworth);
+    s.giTone = qint16(tone);
+    s.glVolume = volume;
+    return s;
+}
+
+// Checks the 44-byte PCM header and returns the samples after it.
+QByteArray wavData(const QByteArray &file)
+{
+    if (file.size() < 44) {
+        qWarning("WAV file of %lld bytes", qlonglong(file.size()));
+        return {};
+    }
+    const bool headerOk = file.left(4) == "RIFF" && u32(file, 4) == quint32(file.size() - 8)
+        && file.mid(8, 8) == "WAVEfmt " && u32(file, 16) == 16 && u16(file, 20) == 1
+        && u16(file, 22) == 1 && u32(file, 24) == 44100 && u32(file, 28) == 88200
+        && u16(file, 32) == 2 && u16(file, 34) == 16 && file.mid(36, 4) == "data"
+        && u32(file, 40) == quint32(file.size() - 44);
+    if (!headerOk) {
+        qWarning("bad WAV header: %s", file.left(44).toHex().constData());
+        return {};
+    }
+    return file.mid(44);
+}
+
+// Index of the first non-zero sample at or after from, or -1.
+qsizetype firstSound(const QByteArray &pcm, qsizetype from)
+{
+    for (qsizetype i = from; 2 * i + 1 < pcm.size(); ++i) {
+        if (pcm[2 * i] != 0 || pcm[2 * i + 1] != 0)
+            return i;
+    }
+    return -1;
+}
+
+QByteArray allBytes()
+{
+    QByteArray b(256, '\0');
+    for (int i = 0; i < 256; ++i)
+        b[i] = char(i);
+    return b;
+}
+
+} // namespace
+
+class CwSendTest : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void init();
+    void rejectsBadArguments_data();
+    void rejectsBadArguments();
+    void helpAndVersion();
+    void wavMatchesEngine_data();
+    void wavMatchesEngine();
+    void readsStandardInput_data();
+    void readsStandardInput();
+    void lineBreaksKept_data();
+    void lineBreaksKept();
+    void interruptedWhileReadingLeavesNoFile();
+    void ctrlCStopsSound();
+    void noSoundDevice();
+
+private:
+    std::unique_ptr<QTemporaryDir> m_dir;
+    QString path(const QString &name) const { return m_dir->filePath(name); }
+    QString config() const { return path(QStringLiteral("config")); }
+};
+
+void CwSendTest::initTestCase()
+{
+    QVERIFY2(QFileInfo(toolPath()).isExecutable(), qPrintable(toolPath()));
+}
+
+void CwSendTest::init()
+{
+    m_dir = std::make_unique<QTemporaryDir>();
+    QVERIFY(m_dir->isValid());
+    QVERIFY(QDir().mkpath(config()));
+}
+
+void CwSendTest::rejectsBadArguments_data()
+{
+    // {in}: an existing text file, {out}: the WAV path (already holding an old file),
+    // {long}: a text too long for a WAV file, {dir}: the working folder.
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<QString>("message");
+    const auto row = [](const char *name, const QStringList &args, const QString &message) {
+        QTest::newRow(name) << args << message;
+    };
+    const QString in = QStringLiteral("{in}");
+    const QString o = QStringLiteral("-o");
+    const QString out = QStringLiteral("{out}");
+    row("unknown option", {o, out, QStringLiteral("--speed"), QStringLiteral("20"), in},
+        QStringLiteral("ukendt tilvalg: --speed"));
+    row("unknown short option", {QStringLiteral("-x"), o, out, in}, QStringLiteral("ukendt tilvalg: -x"));
+    row("missing value at the end", {o, out, in, QStringLiteral("--wpm")},
+        QStringLiteral("tilvalget --wpm mangler en værdi"));
+    row("missing output name", {in, o}, QStringLiteral("tilvalget -o mangler en værdi"));
+    row("empty output name", {in, QStringLiteral("--output=")}, QStringLiteral("mangler et filnavn"));
+    row("text as number", {o, out, QStringLiteral("--tone"), QStringLiteral("høj"), in},
+        QStringLiteral("\"høj\" til --tone er ikke et helt tal"));
+    row("fraction", {o, out, QStringLiteral("--wpm=20.5"), in}, QStringLiteral("ikke et helt tal"));
+    row("empty value", {o, out, QStringLiteral("--volume="), in}, QStringLiteral("ikke et helt tal"));
+    row("beyond 64 bits", {o, out, QStringLiteral("--wpm"), QStringLiteral("99999999999999999999"), in},
+        QStringLiteral("ikke et helt tal"));
+    row("wpm 2", {o, out, QStringLiteral("--wpm"), QStringLiteral("2"), in},
+        QStringLiteral("--wpm skal være mellem 3 og 2116"));
+    row("wpm 2117", {o, out, QStringLiteral("--wpm"), QStringLiteral("2117"), in},
+        QStringLiteral("--wpm skal være mellem 3 og 2116"));
+    row("farnsworth 21", {o, out, QStringLiteral("--farnsworth"), QStringLiteral("21"), in},
+        QStringLiteral("--farnsworth skal være mellem -32768 og 20"));
+    row("farnsworth below 16 bits", {o, out, QStringLiteral("--farnsworth=-32769"), in},
+        QStringLiteral("--farnsworth skal være mellem -32768 og 20"));
+    row("tone 0", {o, out, QStringLiteral("--tone"), QStringLiteral("0"), in},
+        QStringLiteral("--tone skal være mellem 1 og 32767"));
+    row("tone above 16 bits", {o, out, QStringLiteral("--tone"), QStringLiteral("32768"), in},
+        QStringLiteral("--tone skal være mellem 1 og 32767"));
+    row("volume -1", {o, out, QStringLiteral("--volume"), QStringLiteral("-1"), in},
+        QStringLiteral("--volume skal være mellem 0 og 32767"));
+    row("volume 32768", {o, out, QStringLiteral("--volume"), QStringLiteral("32768"), in},
+        QStringLiteral("--volume skal være mellem 0 og 32767"));
+    row("value given to a flag", {QStringLiteral("--help=ja")}, QStringLiteral("tager ingen værdi"));
+    row("two input files", {o, out, in, in}, QStringLiteral("kun angives én fil"));
+    row("input missing", {o, out, QStringLiteral("{dir}/ingen.txt")}, QStringLiteral("findes ikke"));
+    row("input is a folder", {o, out, QStringLiteral("{dir}")}, QStringLiteral("er en mappe"));
+    row("output folder missing", {o, QStringLiteral("{dir}/ingen/ud.wav"), in},
+        QStringLiteral("mappen findes ikke"));
+    row("output is a folder", {o, QStringLiteral("{dir}"), in}, QStringLiteral("det er en mappe"));
+    // 6000 zeros at 3 WPM: 132 000 dot lengths of 35 280 bytes, more than 4 GB.
+    row("sound too long for WAV", {o, out, QStringLiteral("--wpm"), QStringLiteral("3"), QStringLiteral("{long}")},
+        QStringLiteral("for lang til en WAV-fil"));
+}
+
+void CwSendTest::rejectsBadArguments()
+{
+    QFETCH(QStringList, args);
+    QFETCH(QString, message);
+    const QByteArray old("an older file that must survive");
+    writeFile(path(QStringLiteral("in.txt")), "PARIS");
+    writeFile(path(QStringLiteral("long.txt")), QByteArray(6000, '0'));
+    writeFile(path(QStringLiteral("out.wav")), old);
+    for (QString &a : args) {
+        a.replace(QLatin1String("{long}"), path(QStringLiteral("long.txt")));
+        a.replace(QLatin1String("{in}"), path(QStringLiteral("in.txt")));
+        a.replace(QLatin1String("{out}"), path(QStringLiteral("out.wav")));
+        a.replace(QLatin1String("{dir}"), m_dir->path());
+    }
+
+    const Run r = runTool(config(), args);
+    QCOMPARE(r.crashed, false);
+    QCOMPARE(r.exitCode, 2);
+    QVERIFY2(r.err.contains(message), qPrintable(r.err));
+    QVERIFY2(r.err.startsWith(QLatin1String("telvok-cw-send: ")), qPrintable(r.err));
+    QVERIFY(r.out.isEmpty());
+    // Nothing written, nothing left behind, the old file intact.
+    const QStringList left = QDir(m_dir->path()).entryList(QDir::Files | QDir::Hidden);
+    QCOMPARE(left, QStringList({QStringLiteral("in.txt"), QStringLiteral("long.txt"),
+                                QStringLiteral("out.wav")}));
+    QCOMPARE(readFile(path(QStringLiteral("out.wav"))), old);
+}
+
+void CwSendTest::helpAndVersion()
+{
+    const Run help = runTool(config(), {QStringLiteral("--help")});
+    QCOMPARE(help.exitCode, 0);
+    for (const char *option : {"--wpm", "--farnsworth", "--tone", "--volume", "--output", "130"})
+        QVERIFY2(help.out.contains(option), option);
+    QVERIFY(help.err.isEmpty());
+
+    const Run version = runTool(config(), {QStringLiteral("--version")});
+    QCOMPARE(version.exitCode, 0);
+    QVERIFY(QString::fromUtf8(version.out).contains(program::versionText()));
+}
+
+void CwSendTest::wavMatchesEngine_data()
+{
+    QTest::addColumn<QByteArray>("input");
+    QTest::addColumn<QStringList>("options");
+    QTest::addColumn<QByteArray>("store");         // "[CW]" section of the user's store
+    QTest::addColumn<Settings>("sound");           // what the engine must have used
+
+    QTest::newRow("defaults of an empty store")
+        << QByteArray("PARIS") << QStringList() << QByteArray() << soundSettings(20, 0, 800, 10000);
+    QTest::newRow("all four options")
+        << QByteArray("cq de oz1abc k") << QStringList({"--wpm", "35", "--farnsworth=3", "--tone", "600",
+                                                        "--volume", "20000"})
+        << QByteArray() << soundSettings(35, 3, 600, 20000);
+    QTest::newRow("values from the store")
+        << QByteArray("E") << QStringList() << QByteArray("WPM=12\nFarnsworth=5\nTone=1000\nVolume=5000\n")
+        << soundSettings(12, 5, 1000, 5000);
+    QTest::newRow("option beats the store")
+        << QByteArray("TEST") << QStringList({"--wpm", "25"})
+        << QByteArray("WPM=12\nFarnsworth=2\n") << soundSettings(25, 2, 800, 10000);
+    QTest::newRow("store clamped as on load")
+        << QByteArray("73") << QStringList() << QByteArray("WPM=1\nFarnsworth=35\nVolume=99999\n")
+        << soundSettings(3, 20, 800, 32767);
+    QTest::newRow("negative farnsworth")
+        << QByteArray("SOS SOS") << QStringList({"--farnsworth", "-2"}) << QByteArray()
+        << soundSettings(20, -2, 800, 10000);
+    QTest::newRow("fastest speed")
+        << QByteArray("HELLO WORLD") << QStringList({"--wpm", "2116"}) << QByteArray()
+        << soundSettings(2116, 0, 800, 10000);
+    QTest::newRow("prosigns and lower-case Danish letters")
+        << QByteArray("<ka> r\xe6kke \xf8 \xe5 <ar>") << QStringList() << QByteArray()
+        << soundSettings(20, 0, 800, 10000);
+    QTest::newRow("empty input") << QByteArray() << QStringList() << QByteArray()
+                                 << soundSettings(20, 0, 800, 10000);
+    QTest::newRow("every byte value") << allBytes() << QStringList({"--wpm", "40"}) << QByteArray()
+                                      << soundSettings(40, 0, 800, 10000);
+}
+
+void CwSendTest::wavMatchesEngine()
+{
+    QFETCH(QByteArray, input);
+    QFETCH(QStringList, options);
+    QFETCH(QByteArray, store);
+    QFETCH(Settings, sound);
+    if (!store.isEmpty()) {
+        const QString dir = config() + QStringLiteral("/Telvok's Morsetræningsprogram");
+        QVERIFY(QDir().mkpath(dir));
+        writeFile(dir + QStringLiteral("/Telvok's Morsetræningsprogram.ini"), "[CW]\n" + store);
+    }
+    writeFile(path(QStringLiteral("in.txt")), input);
+    const QString out = path(QStringLiteral("out.wav"));
+
+    const Run r = runTool(config(), options + QStringList({"-o", out, path(QStringLiteral("in.txt"))}));
+    QVERIFY2(r.exitCode == 0, qPrintable(r.err));
+    QVERIFY(r.err.isEmpty());
+    const QByteArray data = wavData(readFile(out));
+    QVERIFY(!data.isEmpty());
+    QCOMPARE(data.size() % (2 * kHalfSamples), 0);
+
+    const QString text = cp1252::upper(cp1252::decode(input)) + u' ';
+    const QByteArray expected = engineRendering(sound, text);
+    QCOMPARE(data.size(), expected.size());
+    QVERIFY(data == expected);
+    // The sound itself was made: a silent rendering would also match a silent engine.
+    QCOMPARE(firstSound(data, 0) >= 0, sound.glVolume > 0 && !input.isEmpty());
+}
+
+void CwSendTest::readsStandardInput_data()
+{
+    QTest::addColumn<QStringList>("inputArgs");
+    QTest::newRow("no file named") << QStringList();
+    QTest::newRow("dash") << QStringList({"-"});
+    QTest::newRow("dash after --") << QStringList({"--", "-"});
+}
+
+void CwSendTest::readsStandardInput()
+{
+    QFETCH(QStringList, inputArgs);
+    const QByteArray input("vvv\r\nde oz7\0xyz", 15);   // a NUL inside: every byte counts
+    const QString out = path(QStringLiteral("out.wav"));
+    const Run r = runTool(config(), QStringList({"-o", out}) + inputArgs, input);
+    QVERIFY2(r.exitCode == 0, qPrintable(r.err));
+    const QString text = cp1252::upper(cp1252::decode(input)) + u' ';
+    QVERIFY(wavData(readFile(out)) == engineRendering(soundSettings(20, 0, 800, 10000), text));
+}
+
+void CwSendTest::lineBreaksKept_data()
+{
+    QTest::addColumn<QByteArray>("separator");
+    QTest::addColumn<int>("farnsworth");
+    QTest::addColumn<int>("extraUnits");   // silence the separator adds, in dot lengths
+
+    QTest::newRow("CR LF") << QByteArray("\r\n") << 0 << 6;
+    QTest::newRow("CR LF, farnsworth 2") << QByteArray("\r\n") << 2 << 10;
+    QTest::newRow("CR LF, farnsworth -2") << QByteArray("\r\n") << -2 << 2;
+    QTest::newRow("LF alone") << QByteArray("\n") << 0 << 3;
+    QTest::newRow("CR alone") << QByteArray("\r") << 0 << 3;
+    QTest::newRow("blank line") << QByteArray("\r\n\r\n") << 1 << 16;
+}
+
+void CwSendTest::lineBreaksKept()
+{
+    QFETCH(QByteArray, separator);
+    QFETCH(int, farnsworth);
+    QFETCH(int, extraUnits);
+    constexpr int kDot = 2646;   // samples at 20 WPM
+
+    // Distance from the start of the first E to the start of the second one.
+    const auto distance = [&](const QByteArray &text) -> qsizetype {
+        writeFile(path(QStringLiteral("in.txt")), text);
+        const QString out = path(QStringLiteral("out.wav"));
+        const Run r = runTool(config(), {"--wpm", "20", "--farnsworth", QString::number(farnsworth), "-o",
+                                         out, path(QStringLiteral("in.txt"))});
+        if (r.exitCode != 0)
+            return -1;
+        const QByteArray pcm = wavData(readFile(out));
+        const qsizetype first = firstSound(pcm, 0);
+        const qsizetype second = first < 0 ? -1 : firstSound(pcm, first + kDot);
+        return second < 0 ? -1 : second - first;
+    };
+    const qsizetype plain = distance("EE");
+    const qsizetype broken = distance("E" + separator + "E");
+    QCOMPARE(plain, qsizetype(4 + farnsworth) * kDot);
+    QCOMPARE(broken - plain, qsizetype(extraUnits) * kDot);
+}
+
+void CwSendTest::interruptedWhileReadingLeavesNoFile()
+{
+#ifdef Q_OS_UNIX
+    QProcess p;
+    prepare(p, config());
+    const QString out = path(QStringLiteral("out.wav"));
+    p.start(toolPath(), {"-o", out});   // waits for standard input, which stays open
+    QVERIFY(p.waitForStarted());
+    p.write("PARIS");
+    QTest::qWait(300);
+    ::kill(pid_t(p.processId()), SIGINT);
+    QVERIFY(p.waitForFinished(5000));
+    QCOMPARE(p.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(p.exitCode(), 130);
+    QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files | QDir::Hidden), QStringList());
+#else
+    QSKIP("sends SIGINT with kill()");
+#endif
+}
+
+void CwSendTest::ctrlCStopsSound()
+{
+#ifdef Q_OS_UNIX
+    writeFile(path(QStringLiteral("in.txt")), QByteArray("PARIS ").repeated(20));   // about a minute
+    QProcess p;
+    prepare(p, config());
+    p.start(toolPath(), {"--wpm", "20", path(QStringLiteral("in.txt"))});
+    QVERIFY(p.waitForStarted());
+    if (p.waitForFinished(1500)) {
+        const QString err = QString::fromLocal8Bit(p.readAllStandardError());
+        QCOMPARE(p.exitCode(), 2);
+        QVERIFY2(err.contains(QLatin1String("Lydkort findes ikke.")), qPrintable(err));
+        QSKIP("no sound device here");
+    }
+    QElapsedTimer sinceSignal;
+    sinceSignal.start();
+    ::kill(pid_t(p.processId()), SIGINT);
+    QVERIFY(p.waitForFinished(5000));
+    QVERIFY2(sinceSignal.elapsed() < 1000, qPrintable(QString::number(sinceSignal.elapsed())));
+    QCOMPARE(p.exitStatus(), QProcess::NormalExit);
+    QVERIFY2(p.exitCode() == 130, p.readAllStandardError().constData());
+#else
+    QSKIP("sends SIGINT with kill()");
+#endif
+}
+
+void CwSendTest::noSoundDevice()
+{
+    // A sound server that does not exist: the PulseAudio backend finds no output.
+    const Run r = runTool(config(), {}, "E", {"PULSE_SERVER=unix:" + path(QStringLiteral("no-server"))});
+    if (r.exitCode == 0)
+        QSKIP("this platform's sound backend does not use PULSE_SERVER");
+    QCOMPARE(r.crashed, false);
+    QCOMPARE(r.exitCode, 2);
+    QCOMPARE(r.err.count(u'\n'), 1);   // one message, no library warnings
+    QVERIFY2(r.err.startsWith(QLatin1String("telvok-cw-send: Lydkort findes ikke.")), qPrintable(r.err));
+}
+
+QTEST_GUILESS_MAIN(CwSendTest)
+#include "tst_cwsend.moc"
