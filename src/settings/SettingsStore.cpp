@@ -152,7 +152,10 @@ QString singleText(float value, const QLocale &locale)
 {
     QLocale plain = locale;
     plain.setNumberOptions(QLocale::OmitGroupSeparator);
-    for (int precision = 1; precision < 9; ++precision) {
+    // Never fewer digits than the integer part has, so 1000 stays "1000", not "1e+03".
+    const double magnitude = std::fabs(double(value));
+    const int integerDigits = magnitude >= 1 ? int(std::floor(std::log10(magnitude))) + 1 : 1;
+    for (int precision = std::min(integerDigits, 9); precision < 9; ++precision) {
         const QString text = plain.toString(double(value), 'g', precision);
         bool ok = false;
         if (float(plain.toDouble(text, &ok)) == value && ok)

@@ -272,6 +272,7 @@ void SettingsStoreTest::windowSettings()
     QVERIFY(f.open(QIODevice::ReadOnly));
     const QByteArray raw = f.readAll();
     QVERIFY(raw.contains(skjul ? "Skjul=True" : "Skjul=False"));
+    QVERIFY(!raw.contains("e+"));
     QVERIFY(!raw.contains("=true") && !raw.contains("=false"));
 }
 
