@@ -1,14 +1,12 @@
+#include "app/Module1.h"
 #include "app/ProgramInfo.h"
+#include "engine/sound_device/QtSoundDevice.h"
 
 #include <QApplication>
-#include <QMainWindow>
 
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
     QCoreApplication::setApplicationName(program::title());
-    QMainWindow window;
-    window.setWindowTitle(program::title());
-    window.show();
-    return app.exec();
+    return Module1::Main(std::make_unique<QtSoundDevice>());
 }

@@ -1,14 +1,30 @@
 #include "ui/main/frmAfslut.h"
 
 #include "app/ProgramInfo.h"
+#include "ui/Fonts.h"
+#include "ui/SecondaryWindow.h"
+#include "ui/Twips.h"
 
 #include <QLabel>
 
 frmAfslut::frmAfslut(QWidget *owner) : QDialog(owner)
 {
+    ui::setupSecondaryWindow(*this, owner, 4680, 1965);
+    // Shown while the main window closes, without waiting for anything.
+    setModal(false);
+    setWindowModality(Qt::NonModal);
     setWindowTitle(program::title());
+
     auto *lblAfslut = new QLabel(tr("Programmet afsluttes!"), this);
+    lblAfslut->setObjectName(QStringLiteral("lblAfslut"));
+    lblAfslut->setFont(ui::designFont(QStringLiteral("Arial"), 24));
+    lblAfslut->setGeometry(ui::twipsRect(240, 120, 4215, 1215, owner));
+
     auto *label1 = new QLabel(tr("Vent et øjeblik..."), this);
-    lblAfslut->setAlignment(Qt::AlignCenter);
-    label1->setAlignment(Qt::AlignCenter);
+    label1->setObjectName(QStringLiteral("Label1"));
+    label1->setFont(ui::designFont(QStringLiteral("MS Sans Serif"), 12, true));
+    label1->setGeometry(ui::twipsRect(120, 1440, 4455, 375, owner));
+
+    for (QLabel *l : {lblAfslut, label1})
+        l->setAlignment(Qt::AlignCenter);
 }

@@ -1,5 +1,6 @@
 #pragma once
-// The closing notice shown while the program shuts down.
+// The closing notice shown while the program shuts down: the one modeless
+// secondary window.
 
 #include <QDialog>
 

@@ -1,0 +1,59 @@
+#pragma once
+// The "&Filer" menu's work: the current file name, the open and save dialogs, and
+// reading and writing text files as Windows-1252 bytes with CR LF line ends.
+
+#include <QByteArray>
+#include <QObject>
+#include <QString>
+
+class QLabel;
+class QWidget;
+class TextBox;
+
+namespace textfile {
+
+// The text box's text for a file's bytes: every line (ended by CR, optionally
+// followed by LF; a last line without an end counts too) followed by CR LF. A lone
+// LF stays inside its line.
+QString textFromBytes(const QByteArray &bytes);
+
+// The file's bytes for a text: the text and one CR LF. *lossy tells whether any
+// character had no Windows-1252 byte and was written as '?'.
+QByteArray bytesFromText(const QString &text, bool *lossy = nullptr);
+
+} // namespace textfile
+
+class FileCommands : public QObject {
+    Q_OBJECT
+public:
+    // Dialogs and messages are owned by owner; box is the text, status the panel
+    // that shows the path of the file last opened.
+    FileCommands(QWidget &owner, TextBox &box, QLabel &status);
+
+    // Empty: the text has no file yet.
+    QString fileName() const { return m_fileName; }
+
+    void newText();     // "&Ny"
+    void open();        // "Å&bn...": the dialog, then load()
+    void save();        // "&Gem": to the current file, or as Save As without one
+    void saveAs();      // "Gem so&m...": the dialog, then saveTo()
+
+    // Reads the whole file before anything changes. On failure the text, the file
+    // name and the status panel stay as they were and a message says why.
+    bool load(const QString &path);
+    // Writes through a temporary file that replaces path only when complete, so a
+    // failure leaves the old file intact. False: not written (failure, or the user
+    // declined to write unencodable characters as '?'), the file name unchanged.
+    bool saveTo(const QString &path);
+
+private:
+    enum class Dialog { Open, Save };
+    QString askFileName(Dialog kind);
+    void rememberDirectory(const QString &path);
+
+    QWidget &m_owner;
+    TextBox &m_box;
+    QLabel &m_status;
+    QString m_fileName;
+    QString m_directory;    // where the last dialog was confirmed
+};

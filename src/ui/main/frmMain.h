@@ -1,0 +1,128 @@
+#pragma once
+// The main window: the text to send, the send and stop buttons, the menus, and the
+// window's start-up, layout and shutdown. The Morse engine and the settings record
+// live here for the whole run.
+
+#include "engine/Morse.h"
+#include "settings/Settings.h"
+#include "settings/SettingsStore.h"
+
+#include <QFont>
+#include <QMainWindow>
+#include <QPointer>
+
+#include <memory>
+#include <optional>
+#include <vector>
+
+class FileCommands;
+class QAction;
+class QDialog;
+class QLabel;
+class QMenu;
+class QPushButton;
+class TextBox;
+
+class frmMain : public QMainWindow {
+    Q_OBJECT
+public:
+    // Restores the window's geometry, hide option and font and loads the Morse
+    // settings, all from openStore; the engine sends through device.
+    explicit frmMain(std::unique_ptr<SoundDevice> device,
+                     settings::StoreOpener openStore = settings::openUserStore,
+                     QWidget *parent = nullptr);
+    ~frmMain() override;
+
+    // Shows and lays out the window, then builds the sound; without a usable device
+    // it says "Lydkort findes ikke." and the window stays usable.
+    void Form_Load();
+
+    // The exercise hand-over: the whole text goes to gsCWTekst, dialog runs modally,
+    // and the text box then holds gsCWTekst (caret at the start).
+    void runExercise(QDialog &dialog);
+
+    Morse &morse() { return m_morse; }
+    const settings::StoreOpener &storeOpener() const { return m_openStore; }
+
+    TextBox *Text1() const { return m_text1; }
+    QPushButton *cmdTX() const { return m_cmdTX; }
+    QPushButton *cmdStop() const { return m_cmdStop; }
+    QLabel *statusPanel() const { return m_status; }
+    FileCommands &fileCommands() const { return *m_files; }
+    // A menu item or menu by its control name ("mnuFilerGem", "mnuFiler").
+    QAction *menuItem(const QString &name) const;
+    QMenu *menu(const QString &name) const;
+    const std::vector<QMenu *> &menus() const { return m_menus; }
+
+    bool isSending() const { return m_sending; }
+    bool hidesText() const;
+    qsizetype giStartPos() const { return m_giStartPos; }
+    qsizetype giSendtLen() const { return m_giSendtLen; }
+
+    // The event handlers. Plain members rather than slots: moc cannot read the
+    // Danish letters in their names; connections use member-function pointers.
+    void cmdTX_Click();
+    void cmdStop_Click();
+
+    void mnuFilerNy_Click();
+    void mnuFilerÅbn_Click();
+    void mnuFilerGem_Click();
+    void mnuFilerGemSom_Click();
+    void mnuFilerAfslut_Click();
+    void mnuVisMorsetegn_Click();
+    void mnuIndstillingerSkjul_Click();
+    void mnuIndstilllingerFont_Click();
+    void mnuIndstillingerIndstil_Click();
+    void mnuFunktionerOv1_Click();
+    void mnuFunktionerOv2_Click();
+    void mnuFunktionerOv3_Click();
+    void mnuFunktioner5grupper_Click();
+    void mnuHjælpIndhold_Click();
+    void mnuHjælpSøg_Click();
+    void mnuOm_Click();
+
+protected:
+    void resizeEvent(QResizeEvent *event) override;
+    void moveEvent(QMoveEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    void createControls();
+    void createMenus();
+    void applyWindowSettings(const WindowSettings &window);
+    WindowSettings currentWindowSettings() const;
+    void setTextFont(const QString &name, bool bold, bool italic, double pointSize);
+    void Form_Resize();
+    void fitFrameAndMinimum();
+    void setSendingControls(bool sending);
+    void restoreAfterStop();
+    void DirectXEvent_DXCallback(bool more);
+    void onTransmissionEnded();
+    void onDeviceFailed();
+    void showNoSoundCard();
+
+    settings::StoreOpener m_openStore;
+    Settings m_settings;
+    Morse m_morse;
+
+    TextBox *m_text1 = nullptr;
+    QPushButton *m_cmdTX = nullptr;
+    QPushButton *m_cmdStop = nullptr;
+    QLabel *m_status = nullptr;
+    FileCommands *m_files = nullptr;
+    QAction *m_skjul = nullptr;
+    std::vector<QMenu *> m_menus;   // the five top-level menus, disabled while sending
+    std::vector<QPointer<QAction>> m_disabledForSending;
+
+    QString m_fontName;                       // as stored: a design name or a family
+    std::optional<QFont> m_lastDialogFont;    // the font dialog's last choice this run
+    std::optional<QRect> m_wantedFrame;       // restored outer rectangle (pixels) until
+                                              // the window manager's frame is known
+    QRect m_restoredFrame;                    // the restored rectangle, pixels...
+    WindowSettings m_restored;                // ...and in the twips it was stored as
+    bool m_sending = false;
+    bool m_closed = false;
+    qsizetype m_giStartPos = 0;    // text offset where the sent text begins
+    qsizetype m_giSendtLen = 0;    // gvTegnPos at the latest notification
+    QString m_gsGemtTekst;         // the whole text, upper-cased, taken at "&TX"
+};

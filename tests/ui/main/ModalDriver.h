@@ -1,0 +1,69 @@
+#pragma once
+// Acts on the modal dialogs a test's command opens, one step per dialog, in order,
+// from a timer while the command's own event loop runs.
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QMessageBox>
+#include <QPointer>
+#include <QTimer>
+
+#include <deque>
+#include <functional>
+
+class ModalDriver : public QObject {
+public:
+    using Step = std::function<void(QWidget *dialog)>;
+
+    ModalDriver()
+    {
+        m_timer.setInterval(10);
+        connect(&m_timer, &QTimer::timeout, this, [this] { poll(); });
+        m_timer.start();
+    }
+
+    void then(Step step) { m_steps.push_back(std::move(step)); }
+
+    // Records a message box's text and presses its button.
+    void thenMessage(QMessageBox::StandardButton button = QMessageBox::Ok)
+    {
+        then([this, button](QWidget *w) {
+            auto *box = qobject_cast<QMessageBox *>(w);
+            if (!box) {
+                messages << QStringLiteral("<not a message box: %1>").arg(w->metaObject()->className());
+                w->close();
+                return;
+            }
+            messages << box->text();
+            titles << box->windowTitle();
+            icons << box->icon();
+            if (QAbstractButton *b = box->button(button))
+                b->click();
+            else
+                box->reject();
+        });
+    }
+
+    bool done() const { return m_steps.empty(); }
+
+    QStringList messages;
+    QStringList titles;
+    QList<QMessageBox::Icon> icons;
+
+private:
+    void poll()
+    {
+        QWidget *w = QApplication::activeModalWidget();
+        if (!w || w == m_last || m_steps.empty() || !w->isVisible())
+            return;
+        m_last = w;
+        Step step = std::move(m_steps.front());
+        m_steps.pop_front();
+        // Outside this timer's handler, so a dialog the step opens gets answered too.
+        QTimer::singleShot(0, w, [step = std::move(step), w] { step(w); });
+    }
+
+    QTimer m_timer;
+    std::deque<Step> m_steps;
+    QPointer<QWidget> m_last;
+};

@@ -1,0 +1,421 @@
+// The file commands on real files: the line and byte conventions, the dialogs, and
+// every failure leaving text, file name, status panel and the old file intact.
+// Failures are made real (mounts, a path below a file, an unprivileged user):
+// the tests run as root, who may read and write past any permission bits.
+
+#include "ModalDriver.h"
+
+#include "ui/main/FileCommands.h"
+#include "ui/main/TextBox.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileDialog>
+#include <QLabel>
+#include <QAbstractItemView>
+#include <QItemSelectionModel>
+#include <QLineEdit>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+
+#ifdef Q_OS_UNIX
+#include <unistd.h>
+#endif
+
+namespace {
+
+QByteArray readAll(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<unreadable>");
+}
+
+bool writeFile(const QString &path, const QByteArray &bytes)
+{
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
+}
+
+bool isRoot()
+{
+#ifdef Q_OS_UNIX
+    return geteuid() == 0;
+#else
+    return false;
+#endif
+}
+
+const char *const kChildEnv = "TST_FILECOMMANDS_UNREADABLE";
+
+// Types path into a file dialog's name box and confirms it, as a user would. The
+// views' selection (a file preselected while the folder loads) is cleared first, so
+// the typed name is the one chosen.
+void typeAndConfirm(QWidget *w, const QString &path)
+{
+    auto *d = qobject_cast<QFileDialog *>(w);
+    QVERIFY(d);
+    for (QAbstractItemView *view : d->findChildren<QAbstractItemView *>()) {
+        if (view->selectionModel())
+            view->selectionModel()->clearSelection();
+    }
+    auto *name = d->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"));
+    QVERIFY(name);
+    name->setText(path);
+    static_cast<QDialog *>(d)->accept();
+}
+
+} // namespace
+
+class FileCommandsTest : public QObject {
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+
+    void readLines_data();
+    void readLines();
+    void writeText_data();
+    void writeText();
+    void openAndSaveAddsOneLine();
+    void everyByteRoundTrips();
+    void loadFails_data();
+    void loadFails();
+    void loadUnreadable();
+    void saveBelowRegularFile();
+    void saveReadOnlyMount();
+    void saveFullDisk();
+    void unencodableAsked();
+    void dialogs();
+    void saveAsFailureKeepsName();
+
+private:
+    void expectUnchanged(const QString &what);
+    bool mountTmpfs(const QString &dir, const QString &options);
+
+    QTemporaryDir *m_dir = nullptr;
+    QWidget *m_owner = nullptr;
+    TextBox *m_box = nullptr;
+    QLabel *m_status = nullptr;
+    FileCommands *m_files = nullptr;
+    QStringList m_mounts;
+};
+
+void FileCommandsTest::init()
+{
+    m_dir = new QTemporaryDir;
+    m_owner = new QWidget;
+    m_box = new TextBox(m_owner);
+    m_status = new QLabel(m_owner);
+    m_files = new FileCommands(*m_owner, *m_box, *m_status);
+    // A state the failures must leave alone.
+    const QString previous = m_dir->filePath(QStringLiteral("previous.txt"));
+    QVERIFY(writeFile(previous, "old\r\n"));
+    QVERIFY(m_files->load(previous));
+    m_box->setText(QStringLiteral("typed text"));
+}
+
+void FileCommandsTest::cleanup()
+{
+    for (const QString &m : std::as_const(m_mounts))
+        QProcess::execute(QStringLiteral("umount"), {QStringLiteral("-l"), m});
+    m_mounts.clear();
+    delete m_owner;
+    delete m_dir;
+}
+
+void FileCommandsTest::expectUnchanged(const QString &what)
+{
+    QVERIFY2(m_box->Text() == QStringLiteral("typed text"), qPrintable(what));
+    QCOMPARE(m_files->fileName(), m_dir->filePath(QStringLiteral("previous.txt")));
+    QCOMPARE(m_status->text(), QDir::toNativeSeparators(m_dir->filePath(QStringLiteral("previous.txt"))));
+}
+
+bool FileCommandsTest::mountTmpfs(const QString &dir, const QString &options)
+{
+    if (!isRoot())
+        return false;
+    QDir().mkpath(dir);
+    if (QProcess::execute(QStringLiteral("mount"), {QStringLiteral("-t"), QStringLiteral("tmpfs"),
+                                                    QStringLiteral("-o"), options,
+                                                    QStringLiteral("tmpfs"), dir}) != 0)
+        return false;
+    m_mounts << dir;
+    return true;
+}
+
+void FileCommandsTest::readLines_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("CR LF, no final end") << QByteArray("AB\r\nCD") << QStringLiteral("AB\r\nCD\r\n");
+    QTest::newRow("CR LF, final end") << QByteArray("AB\r\nCD\r\n") << QStringLiteral("AB\r\nCD\r\n");
+    QTest::newRow("empty file") << QByteArray() << QString();
+    QTest::newRow("one empty line") << QByteArray("\r\n") << QStringLiteral("\r\n");
+    QTest::newRow("lone LFs stay in the line") << QByteArray("A\nB\n") << QStringLiteral("A\nB\n\r\n");
+    QTest::newRow("lone CR ends a line") << QByteArray("A\rB") << QStringLiteral("A\r\nB\r\n");
+    QTest::newRow("CR CR LF") << QByteArray("A\r\r\nB") << QStringLiteral("A\r\n\r\nB\r\n");
+    QTest::newRow("LF after CR LF") << QByteArray("A\r\n\nB") << QStringLiteral("A\r\n\nB\r\n");
+}
+
+void FileCommandsTest::readLines()
+{
+    QFETCH(QByteArray, bytes);
+    const QString path = m_dir->filePath(QStringLiteral("in.txt"));
+    QVERIFY(writeFile(path, bytes));
+    QVERIFY(m_files->load(path));
+    QTEST(m_box->Text(), "text");
+    QCOMPARE(m_box->SelStart(), 0);
+    QCOMPARE(m_files->fileName(), path);
+    QCOMPARE(m_status->text(), QDir::toNativeSeparators(path));
+}
+
+void FileCommandsTest::writeText_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::newRow("AB") << QStringLiteral("AB") << QByteArray("AB\r\n");
+    QTest::newRow("empty") << QString() << QByteArray("\r\n");
+    QTest::newRow("lone LF kept") << QStringLiteral("A\nB") << QByteArray("A\nB\r\n");
+    QTest::newRow("Danish letters") << QStringLiteral("æøåÆØÅ€") << QByteArray("\xE6\xF8\xE5\xC6\xD8\xC5\x80\r\n");
+}
+
+void FileCommandsTest::writeText()
+{
+    QFETCH(QString, text);
+    const QString path = m_dir->filePath(QStringLiteral("out.txt"));
+    QVERIFY(writeFile(path, "a much longer old content that must go\r\n"));
+    m_box->setText(text);
+    QVERIFY(m_files->saveTo(path));
+    QTEST(readAll(path), "bytes");
+}
+
+void FileCommandsTest::openAndSaveAddsOneLine()
+{
+    const QString path = m_dir->filePath(QStringLiteral("cycle.txt"));
+    QVERIFY(writeFile(path, "AB\r\nCD\r\n"));
+    QVERIFY(m_files->load(path));
+    m_files->save();      // a known file: no dialog
+    QCOMPARE(readAll(path), QByteArray("AB\r\nCD\r\n\r\n"));
+    QVERIFY(m_files->load(path));
+    m_files->save();
+    QCOMPARE(readAll(path), QByteArray("AB\r\nCD\r\n\r\n\r\n"));
+}
+
+void FileCommandsTest::everyByteRoundTrips()
+{
+    // Every byte but CR (which ends a line): 0x80-0xFF included, the five bytes
+    // Windows-1252 leaves undefined too.
+    QByteArray bytes;
+    for (int b = 0; b < 256; ++b) {
+        if (b != '\r')
+            bytes += char(b);
+    }
+    const QString in = m_dir->filePath(QStringLiteral("bytes.txt"));
+    const QString out = m_dir->filePath(QStringLiteral("bytes-out.txt"));
+    QVERIFY(writeFile(in, bytes));
+    QVERIFY(m_files->load(in));
+    QCOMPARE(m_box->Text().size(), bytes.size() + 2);
+    QCOMPARE(m_box->Text().at(0x7F), QChar(0x20AC));    // byte 0x80: the euro sign
+    QCOMPARE(m_box->Text().at(0x80), QChar(0x81));      // undefined: the control character
+    QVERIFY(m_files->saveTo(out));
+    // The line read got CR LF in the box, and saving adds one more.
+    QCOMPARE(readAll(out), bytes + "\r\n\r\n");
+}
+
+void FileCommandsTest::loadFails_data()
+{
+    QTest::addColumn<QString>("path");
+    QTest::newRow("missing file") << QStringLiteral("missing.txt");
+    QTest::newRow("directory") << QStringLiteral(".");
+    QTest::newRow("below a regular file") << QStringLiteral("previous.txt/x.txt");
+    QTest::newRow("read error") << QStringLiteral("/proc/self/mem");
+}
+
+void FileCommandsTest::loadFails()
+{
+    QFETCH(QString, path);
+    const QString full = QDir(m_dir->path()).filePath(path);
+    ModalDriver driver;
+    driver.thenMessage();
+    QVERIFY(!m_files->load(full));
+    QCOMPARE(driver.messages.size(), 1);
+    QVERIFY(driver.messages[0].startsWith(QStringLiteral("Filen kunne ikke åbnes.\n\n")));
+    QVERIFY(driver.messages[0].contains(QDir::toNativeSeparators(full)));
+    QCOMPARE(driver.icons.value(0), QMessageBox::Critical);
+    expectUnchanged(path);
+}
+
+void FileCommandsTest::loadUnreadable()
+{
+    const QByteArray childPath = qgetenv(kChildEnv);
+    if (!childPath.isEmpty()) {
+        // The unprivileged child: the file exists and cannot be read.
+        const QString path = QString::fromLocal8Bit(childPath);
+        ModalDriver driver;
+        driver.thenMessage();
+        QVERIFY(!m_files->load(path));
+        QCOMPARE(driver.messages.size(), 1);
+        expectUnchanged(path);
+        return;
+    }
+    const QString dir = m_dir->filePath(QStringLiteral("shared"));
+    QVERIFY(QDir().mkpath(dir));
+    QFile::setPermissions(m_dir->path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner
+                                             | QFile::ExeGroup | QFile::ExeOther);
+    QFile::setPermissions(dir, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner
+                                   | QFile::ReadOther | QFile::ExeOther);
+    const QString path = dir + QStringLiteral("/secret.txt");
+    QVERIFY(writeFile(path, "SECRET\r\n"));
+    QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
+    if (!isRoot()) {
+        QFile::setPermissions(path, QFileDevice::Permissions());
+        ModalDriver driver;
+        driver.thenMessage();
+        QVERIFY(!m_files->load(path));
+        expectUnchanged(path);
+        return;
+    }
+    if (QStandardPaths::findExecutable(QStringLiteral("setpriv")).isEmpty())
+        QSKIP("setpriv is needed to run as an unprivileged user");
+    QProcess child;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QString::fromLatin1(kChildEnv), path);
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    env.insert(QStringLiteral("XDG_RUNTIME_DIR"), QDir::tempPath());
+    child.setProcessEnvironment(env);
+    child.setProcessChannelMode(QProcess::MergedChannels);
+    child.start(QStringLiteral("setpriv"),
+                {QStringLiteral("--reuid=65534"), QStringLiteral("--regid=65534"),
+                 QStringLiteral("--clear-groups"), QCoreApplication::applicationFilePath(),
+                 QStringLiteral("loadUnreadable")});
+    QVERIFY(child.waitForFinished(30000));
+    QVERIFY2(child.exitStatus() == QProcess::NormalExit && child.exitCode() == 0,
+             child.readAll().constData());
+}
+
+void FileCommandsTest::saveBelowRegularFile()
+{
+    const QString path = m_dir->filePath(QStringLiteral("previous.txt/new.txt"));
+    ModalDriver driver;
+    driver.thenMessage();
+    QVERIFY(!m_files->saveTo(path));
+    QCOMPARE(driver.messages.size(), 1);
+    QVERIFY(driver.messages[0].startsWith(QStringLiteral("Filen kunne ikke gemmes.\n\n")));
+    QCOMPARE(readAll(m_dir->filePath(QStringLiteral("previous.txt"))), QByteArray("old\r\n"));
+    expectUnchanged(path);
+}
+
+void FileCommandsTest::saveReadOnlyMount()
+{
+    const QString dir = m_dir->filePath(QStringLiteral("ro"));
+    if (!mountTmpfs(dir, QStringLiteral("size=1m")))
+        QSKIP("mounting a tmpfs needs root");
+    const QString path = dir + QStringLiteral("/kept.txt");
+    QVERIFY(writeFile(path, "KEEP\r\n"));
+    QCOMPARE(QProcess::execute(QStringLiteral("mount"),
+                               {QStringLiteral("-o"), QStringLiteral("remount,ro"), dir}), 0);
+    ModalDriver driver;
+    driver.thenMessage();
+    QVERIFY(!m_files->saveTo(path));
+    QCOMPARE(driver.messages.size(), 1);
+    QCOMPARE(readAll(path), QByteArray("KEEP\r\n"));
+    expectUnchanged(path);
+}
+
+void FileCommandsTest::saveFullDisk()
+{
+    const QString dir = m_dir->filePath(QStringLiteral("full"));
+    if (!mountTmpfs(dir, QStringLiteral("size=64k")))
+        QSKIP("mounting a tmpfs needs root");
+    const QString path = dir + QStringLiteral("/kept.txt");
+    QVERIFY(writeFile(path, "KEEP\r\n"));
+    m_box->setText(QString(200000, u'E'));
+    ModalDriver driver;
+    driver.thenMessage();
+    QVERIFY(!m_files->saveTo(path));
+    QCOMPARE(driver.messages.size(), 1);
+    QCOMPARE(readAll(path), QByteArray("KEEP\r\n"));
+    QCOMPARE(QDir(dir).entryList(QDir::Files), QStringList{QStringLiteral("kept.txt")});
+    QCOMPARE(m_box->Text().size(), 200000);
+}
+
+void FileCommandsTest::unencodableAsked()
+{
+    const QString path = m_dir->filePath(QStringLiteral("lossy.txt"));
+    QVERIFY(writeFile(path, "OLD\r\n"));
+    m_box->setText(QStringLiteral("Ω A"));
+    ModalDriver driver;
+    driver.thenMessage(QMessageBox::Cancel);
+    QVERIFY(!m_files->saveTo(path));
+    QCOMPARE(readAll(path), QByteArray("OLD\r\n"));
+    driver.thenMessage(QMessageBox::Ok);
+    QVERIFY(m_files->saveTo(path));
+    QCOMPARE(readAll(path), QByteArray("? A\r\n"));
+    QCOMPARE(driver.messages.size(), 2);
+}
+
+void FileCommandsTest::dialogs()
+{
+    const QString path = m_dir->filePath(QStringLiteral("chosen.txt"));
+    QVERIFY(writeFile(path, "HEJ\r\n"));
+    ModalDriver driver;
+    QString title;
+    QStringList filters;
+    driver.then([&](QWidget *w) {
+        auto *d = qobject_cast<QFileDialog *>(w);
+        QVERIFY(d);
+        title = d->windowTitle();
+        filters = d->nameFilters();
+        typeAndConfirm(d, path);
+    });
+    m_files->open();
+    QCOMPARE(title, QStringLiteral("Åbn"));
+    QCOMPARE(filters, (QStringList{QStringLiteral("Tekstfiler(*.txt)"), QStringLiteral("Alle filer(*.*)")}));
+    QCOMPARE(m_box->Text(), QStringLiteral("HEJ\r\n"));
+    QCOMPARE(m_status->text(), QDir::toNativeSeparators(path));
+
+    // "&Ny": empty text and no file; the panel keeps the file last opened; "&Gem"
+    // now asks for a name, and the existing file's replacement is confirmed.
+    m_files->newText();
+    QCOMPARE(m_box->Text(), QString());
+    QCOMPARE(m_files->fileName(), QString());
+    QCOMPARE(m_status->text(), QDir::toNativeSeparators(path));
+    m_box->setText(QStringLiteral("NYT"));
+    driver.then([&](QWidget *w) {
+        auto *d = qobject_cast<QFileDialog *>(w);
+        QVERIFY(d);
+        title = d->windowTitle();
+        typeAndConfirm(d, path);
+    });
+    driver.thenMessage(QMessageBox::Yes);
+    m_files->save();
+    QCOMPARE(title, QStringLiteral("Gem som"));
+    QCOMPARE(driver.messages.size(), 1);     // the overwrite question
+    QCOMPARE(readAll(path), QByteArray("NYT\r\n"));
+    QCOMPARE(m_files->fileName(), path);
+
+    // Cancel in the open dialog changes nothing.
+    driver.then([](QWidget *w) { qobject_cast<QDialog *>(w)->reject(); });
+    m_files->open();
+    QCOMPARE(m_box->Text(), QStringLiteral("NYT"));
+    QCOMPARE(m_files->fileName(), path);
+}
+
+void FileCommandsTest::saveAsFailureKeepsName()
+{
+    ModalDriver driver;
+    driver.then([&](QWidget *w) {
+        typeAndConfirm(w, m_dir->filePath(QStringLiteral("previous.txt/sub.txt")));
+    });
+    driver.thenMessage();
+    m_files->saveAs();
+    QVERIFY(driver.done());
+    QCOMPARE(driver.messages.size(), 1);
+    QVERIFY(driver.messages[0].startsWith(QStringLiteral("Filen kunne ikke gemmes.")));
+    expectUnchanged(QStringLiteral("save as"));
+}
+
+QTEST_MAIN(FileCommandsTest)
+#include "tst_filecommands.moc"

@@ -1,0 +1,489 @@
+// The main window driven by the simulated sound device: sending with its states
+// and selection, Stop and Escape, start-up and shutdown with the settings store,
+// layout limits and the menu commands the window does itself.
+
+#include "ModalDriver.h"
+
+#include "engine/constants.h"
+#include "engine/sound_device/SimulatedSoundDevice.h"
+#include "settings/SettingsStore.h"
+#include "ui/Twips.h"
+#include "ui/main/TextBox.h"
+#include "ui/main/WindowPlacement.h"
+#include "ui/main/frmMain.h"
+
+#include <QAction>
+#include <QFontDialog>
+#include <QLabel>
+#include <QMenu>
+#include <QPushButton>
+#include <QStatusBar>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <cmath>
+
+namespace {
+
+// 20 WPM: 2646 samples per dot. A text of E's costs 4 symbols per letter.
+constexpr int kDot20 = 2646;
+
+} // namespace
+
+class MainWindowTest : public QObject {
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+
+    void sendSelection_data();
+    void sendSelection();
+    void sendStartsAtCaret_data();
+    void sendStartsAtCaret();
+    void stopMidText_data();
+    void stopMidText();
+    void stopWhileIdleKeepsText();
+    void shortcutsOffWhileSending();
+    void deviceFailsWhileSending();
+    void noDeviceAtStartUp();
+    void layoutMinimum();
+    void layoutPlacement();
+    void geometryRoundTrip();
+    void minimisedKeepsGeometry();
+    void storedTwipsKept();
+    void offScreenMovedToPrimary();
+    void offScreenGeometry_data();
+    void offScreenGeometry();
+    void saveFailureAtShutdown();
+    void exerciseHandOver();
+    void fontDialog();
+
+private:
+    frmMain &makeWindow(bool load = true);
+    void writeStore(const QString &section, const QString &key, const QString &value);
+
+    QTemporaryDir *m_dir = nullptr;
+    QString m_ini;
+    frmMain *m_window = nullptr;
+    SimulatedSoundDevice *m_device = nullptr;
+};
+
+void MainWindowTest::init()
+{
+    m_dir = new QTemporaryDir;
+    m_ini = m_dir->filePath(QStringLiteral("store.ini"));
+}
+
+void MainWindowTest::cleanup()
+{
+    delete m_window;
+    m_window = nullptr;
+    delete m_dir;
+}
+
+void MainWindowTest::writeStore(const QString &section, const QString &key, const QString &value)
+{
+    auto store = settings::openStoreAt(m_ini);
+    store->setValue(section + QLatin1Char('/') + key, value);
+    store->sync();
+}
+
+frmMain &MainWindowTest::makeWindow(bool load)
+{
+    auto device = std::make_unique<SimulatedSoundDevice>();
+    m_device = device.get();
+    const QString ini = m_ini;
+    m_window = new frmMain(std::move(device), [ini] { return settings::openStoreAt(ini); });
+    if (load) {
+        m_window->Form_Load();
+        m_window->activateWindow();
+        if (!QTest::qWaitForWindowActive(m_window))
+            qWarning("window not active");
+    }
+    return *m_window;
+}
+
+void MainWindowTest::sendSelection_data()
+{
+    QTest::addColumn<bool>("hide");
+    QTest::newRow("text shown") << false;
+    QTest::newRow("text hidden") << true;
+}
+
+void MainWindowTest::sendSelection()
+{
+    QFETCH(bool, hide);
+    writeStore(QStringLiteral("Settings"), QStringLiteral("Skjul"), hide ? "True" : "False");
+    frmMain &w = makeWindow();
+    TextBox *box = w.Text1();
+    const QString text = QStringLiteral("eeeeeeeeee");
+    box->setText(text);
+    box->setSelStart(text.size());
+
+    QTest::mouseClick(w.cmdTX(), Qt::LeftButton);
+    QVERIFY(w.isSending());
+    QCOMPARE(w.morse().gsCWTekst, QStringLiteral("EEEEEEEEEE "));
+    QCOMPARE(w.giStartPos(), 0);
+    QVERIFY(!w.cmdTX()->isEnabled());
+    QVERIFY(box->isReadOnly());
+    QCOMPARE(QApplication::focusWidget(), w.cmdStop());
+    for (QMenu *m : w.menus())
+        QVERIFY2(!m->menuAction()->isEnabled(), qPrintable(m->objectName()));
+    QCOMPARE(box->Text(), hide ? QString() : text);
+
+    // Both halves hold ceil(n * 22050 / 2646) symbols after n fills; a letter is 4.
+    // The selection follows at each notification (fill 3, 4, 5, ...); the fill that
+    // reaches the end marker resets the count to 0.
+    const int expected[] = {6, 8, 10, 0};
+    for (int n : expected) {
+        m_device->advance(morse::kHalfSamples);
+        QCOMPARE(w.giSendtLen(), n);
+        if (hide) {
+            QCOMPARE(box->Text(), QString());
+        } else {
+            QCOMPARE(box->SelStart(), 0);
+            QCOMPARE(box->SelLength(), n);
+        }
+    }
+    QVERIFY(w.isSending());   // the last sound is still to be heard
+    m_device->runUntilStopped(10 * morse::kBufferSamples);
+    QVERIFY(!w.isSending());
+    QVERIFY(!m_device->isPlaying());
+    // The whole text was heard: 10 letters, the space, the pseudo-character.
+    QVERIFY(m_device->played().size() >= 2 * (40 + 4 + 3) * kDot20);
+
+    QCOMPARE(box->Text(), hide ? text.toUpper() : text);
+    QCOMPARE(box->SelStart(), 0);
+    QCOMPARE(box->SelLength(), 0);
+    QVERIFY(w.cmdTX()->isEnabled());
+    QVERIFY(!box->isReadOnly());
+    for (QMenu *m : w.menus())
+        QVERIFY(m->menuAction()->isEnabled());
+    QVERIFY(w.menuItem(QStringLiteral("mnuFilerGem"))->isEnabled());
+    QVERIFY(!w.menuItem(QStringLiteral("mnuHjælpSøg"))->isEnabled());
+}
+
+void MainWindowTest::sendStartsAtCaret_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("selStart");
+    QTest::addColumn<int>("selLength");
+    QTest::addColumn<QString>("sent");
+    QTest::addColumn<int>("startPos");
+    QTest::newRow("caret at end sends all") << "abc" << 3 << 0 << "ABC " << 0;
+    QTest::newRow("caret in middle") << "abcdef" << 2 << 0 << "CDEF " << 2;
+    QTest::newRow("after selection") << "abcdef" << 1 << 2 << "DEF " << 3;
+    QTest::newRow("after CR LF") << "ab\r\ncd" << 4 << 0 << "CD " << 4;
+    QTest::newRow("lone LF counted") << "ab\ncd" << 3 << 0 << "CD " << 3;
+    QTest::newRow("empty box") << "" << 0 << 0 << " " << 0;
+    QTest::newRow("Danish letters") << "æøåéüñ" << 6 << 0 << "ÆØÅÉÜÑ " << 0;
+}
+
+void MainWindowTest::sendStartsAtCaret()
+{
+    QFETCH(QString, text);
+    QFETCH(int, selStart);
+    QFETCH(int, selLength);
+    frmMain &w = makeWindow();
+    w.Text1()->setText(text);
+    w.Text1()->select(selStart, selLength);
+    w.cmdTX_Click();
+    QTEST(w.morse().gsCWTekst, "sent");
+    QTEST(int(w.giStartPos()), "startPos");
+    // Every text ends on its own, restoring the controls.
+    m_device->runUntilStopped(120 * morse::kBufferSamples);
+    QVERIFY(!w.isSending());
+    QVERIFY(w.cmdTX()->isEnabled());
+    QCOMPARE(w.Text1()->Text(), text);
+}
+
+void MainWindowTest::stopMidText_data()
+{
+    QTest::addColumn<bool>("escape");
+    QTest::addColumn<bool>("hide");
+    QTest::newRow("Stop button") << false << false;
+    QTest::newRow("Escape") << true << false;
+    QTest::newRow("Escape, text hidden") << true << true;
+}
+
+void MainWindowTest::stopMidText()
+{
+    QFETCH(bool, escape);
+    QFETCH(bool, hide);
+    writeStore(QStringLiteral("Settings"), QStringLiteral("Skjul"), hide ? "True" : "False");
+    frmMain &w = makeWindow();
+    w.Text1()->setText(QStringLiteral("xx\r\neeeeeeeeee"));
+    w.Text1()->setSelStart(4);
+    w.cmdTX_Click();
+    m_device->advance(morse::kHalfSamples);      // 25 symbols: 6 letters
+    QCOMPARE(w.giSendtLen(), 6);
+    if (escape)
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+    else
+        QTest::mouseClick(w.cmdStop(), Qt::LeftButton);
+    QVERIFY(!w.isSending());
+    QVERIFY(!m_device->isPlaying());
+    QCOMPARE(w.Text1()->Text(), QStringLiteral("XX\r\nEEEEEEEEEE"));
+    QCOMPARE(w.Text1()->SelStart(), 4);
+    QCOMPARE(w.Text1()->SelLength(), 6);
+    QCOMPARE(QApplication::focusWidget(), w.cmdTX());
+    QVERIFY(w.cmdTX()->isEnabled());
+    QVERIFY(!w.Text1()->isReadOnly());
+    // A late notification after the stop changes nothing.
+    m_device->advance(morse::kHalfSamples);
+    QCOMPARE(w.Text1()->SelLength(), 6);
+}
+
+void MainWindowTest::stopWhileIdleKeepsText()
+{
+    frmMain &w = makeWindow();
+    w.Text1()->setFocus();
+    QTest::keyClicks(w.Text1(), QStringLiteral("hej"));
+    QTest::keyClick(w.Text1(), Qt::Key_Escape);
+    w.cmdStop_Click();
+    QCOMPARE(w.Text1()->Text(), QStringLiteral("HEJ"));
+    QCOMPARE(w.Text1()->SelStart(), 3);
+}
+
+void MainWindowTest::shortcutsOffWhileSending()
+{
+    frmMain &w = makeWindow();
+    w.Text1()->setText(QStringLiteral("eeeeeeeeeeeeeeeeeeee"));
+    w.cmdTX_Click();
+    // Ctrl+N would empty the box; Ctrl+S would open a dialog.
+    QTest::keyClick(&w, Qt::Key_N, Qt::ControlModifier);
+    QTest::keyClick(&w, Qt::Key_S, Qt::ControlModifier);
+    QVERIFY(!QApplication::activeModalWidget());
+    QVERIFY(w.isSending());
+    w.cmdStop_Click();
+    QCOMPARE(w.Text1()->Text(), QStringLiteral("EEEEEEEEEEEEEEEEEEEE"));
+    QVERIFY(w.menuItem(QStringLiteral("mnuFilerNy"))->isEnabled());
+}
+
+void MainWindowTest::deviceFailsWhileSending()
+{
+    frmMain &w = makeWindow();
+    w.Text1()->setText(QStringLiteral("eeeeeeeeee"));
+    w.cmdTX_Click();
+    m_device->advance(morse::kHalfSamples);
+    ModalDriver driver;
+    driver.thenMessage();
+    m_device->failNow();
+    QCOMPARE(driver.messages, QStringList{QStringLiteral("Lydkort findes ikke.")});
+    QVERIFY(!w.isSending());
+    QVERIFY(w.cmdTX()->isEnabled());
+    QCOMPARE(w.Text1()->Text(), QStringLiteral("EEEEEEEEEE"));
+    QCOMPARE(w.Text1()->SelLength(), 6);
+}
+
+void MainWindowTest::noDeviceAtStartUp()
+{
+    frmMain &w = makeWindow(false);
+    m_device->setOpenFails(true);
+    ModalDriver driver;
+    driver.thenMessage();
+    w.Form_Load();
+    QCOMPARE(driver.messages, QStringList{QStringLiteral("Lydkort findes ikke.")});
+    QCOMPARE(driver.icons.value(0), QMessageBox::Critical);
+    QCOMPARE(driver.titles.value(0), QStringLiteral("Telvok's Morsetræningsprogram"));
+    QVERIFY(w.isVisible());
+
+    // "&TX" retries the device: still absent, then present.
+    w.Text1()->setText(QStringLiteral("e"));
+    driver.thenMessage();
+    w.cmdTX_Click();
+    QCOMPARE(driver.messages.size(), 2);
+    QVERIFY(!w.isSending());
+    QVERIFY(w.cmdTX()->isEnabled());
+    m_device->setOpenFails(false);
+    w.cmdTX_Click();
+    QVERIFY(w.isSending());
+    QVERIFY(m_device->isPlaying());
+}
+
+void MainWindowTest::layoutMinimum()
+{
+    frmMain &w = makeWindow();
+    const int h = ui::twipsToPixels(375, &w);
+    const int bw = ui::twipsToPixels(1095, &w);
+    w.resize(10, 10);
+    const QRect f = w.frameGeometry();
+    QCOMPARE(f.height(), 7 * h);
+    QCOMPARE(f.width(), 3 * bw);
+}
+
+void MainWindowTest::layoutPlacement()
+{
+    frmMain &w = makeWindow();
+    w.resize(500, 400);
+    QWidget *central = w.centralWidget();
+    const int h = w.cmdStop()->height();
+    const int s = w.statusBar()->height();
+    const int clientBottom = central->height() + s;     // the status bar's bottom
+    QCOMPARE(w.Text1()->geometry(), QRect(0, 0, central->width(), clientBottom - 2 * h - s));
+    QCOMPARE(w.cmdStop()->y(), clientBottom - 2 * h);
+    QCOMPARE(w.cmdTX()->y(), clientBottom - 2 * h);
+    QCOMPARE(w.cmdStop()->x(), int(std::lround(central->width() - w.cmdStop()->width() * 1.1)));
+    QCOMPARE(w.cmdTX()->x(), int(std::lround(central->width() - 2.2 * w.cmdTX()->width())));
+    QCOMPARE(w.statusBar()->height(), ui::twipsToPixels(255, &w));
+    // Menu status tips leave the panel alone.
+    w.statusPanel()->setText(QStringLiteral("/tmp/x.txt"));
+    w.statusBar()->showMessage(QStringLiteral("tip"));
+    QVERIFY(w.statusPanel()->isVisible());
+}
+
+void MainWindowTest::geometryRoundTrip()
+{
+    // 1500 twips = 100 pixels at 96 dpi.
+    for (const auto &[key, value] : {std::pair{"MainLeft", "1500"}, {"MainTop", "3000"},
+                                     {"MainWidth", "7500"}, {"MainHeight", "6000"},
+                                     {"FontName", "Courier New"}, {"FontSize", "12"},
+                                     {"FontBold", "True"}, {"Skjul", "True"}})
+        writeStore(QStringLiteral("Settings"), QLatin1String(key), QLatin1String(value));
+    frmMain &w = makeWindow();
+    QCOMPARE(w.frameGeometry(), ui::twipsRect(1500, 3000, 7500, 6000, &w));
+    QVERIFY(w.hidesText());
+    QCOMPARE(w.Text1()->font().pointSizeF(), 12.0);
+    QVERIFY(w.Text1()->font().bold());
+    w.close();
+    auto store = settings::openStoreAt(m_ini);
+    const WindowSettings saved = settings::loadWindowSettings(*store);
+    QCOMPARE(saved.MainLeft, 1500.f);
+    QCOMPARE(saved.MainTop, 3000.f);
+    QCOMPARE(saved.MainWidth, 7500.f);
+    QCOMPARE(saved.MainHeight, 6000.f);
+    QCOMPARE(saved.FontName, QStringLiteral("Courier New"));
+    QCOMPARE(saved.FontSize, 12.f);
+    QVERIFY(saved.FontBold);
+    QVERIFY(!saved.FontItalic);
+    QVERIFY(saved.Skjul);
+}
+
+void MainWindowTest::minimisedKeepsGeometry()
+{
+    frmMain &w = makeWindow();
+    w.menuItem(QStringLiteral("mnuIndstillingerSkjul"))->trigger();
+    w.showMinimized();
+    QTRY_VERIFY(w.isMinimized());
+    w.close();
+    auto store = settings::openStoreAt(m_ini);
+    QVERIFY(!store->contains(QStringLiteral("Settings/MainLeft")));
+    QCOMPARE(store->value(QStringLiteral("Settings/Skjul")).toString(), QStringLiteral("True"));
+    QCOMPARE(store->value(QStringLiteral("Settings/FontName")).toString(), QStringLiteral("Fixedsys"));
+}
+
+void MainWindowTest::storedTwipsKept()
+{
+    // 1000 twips is 66.7 pixels: an unmoved window must not round it to 1005.
+    frmMain &w = makeWindow();
+    w.close();
+    auto store = settings::openStoreAt(m_ini);
+    const WindowSettings saved = settings::loadWindowSettings(*store);
+    QCOMPARE(saved.MainLeft, 1000.f);
+    QCOMPARE(saved.MainHeight, 6500.f);
+}
+
+void MainWindowTest::offScreenMovedToPrimary()
+{
+    writeStore(QStringLiteral("Settings"), QStringLiteral("MainLeft"), QStringLiteral("900000"));
+    writeStore(QStringLiteral("Settings"), QStringLiteral("MainTop"), QStringLiteral("-90000"));
+    frmMain &w = makeWindow();
+    QCOMPARE(w.frameGeometry().topLeft(), QGuiApplication::primaryScreen()->availableGeometry().topLeft());
+    w.close();
+    auto store = settings::openStoreAt(m_ini);
+    QCOMPARE(settings::loadWindowSettings(*store).MainLeft,
+             float(ui::pixelsToTwips(QGuiApplication::primaryScreen()->availableGeometry().left(), &w)));
+}
+
+void MainWindowTest::offScreenGeometry_data()
+{
+    QTest::addColumn<QRect>("frame");
+    QTest::addColumn<QRect>("placed");
+    const QRect left(0, 0, 1000, 800);
+    QTest::newRow("inside") << QRect(100, 100, 300, 200) << QRect(100, 100, 300, 200);
+    QTest::newRow("hanging off right, title bar reachable")
+        << QRect(950, 100, 300, 200) << QRect(950, 100, 300, 200);
+    QTest::newRow("on the second screen") << QRect(1200, 50, 300, 200) << QRect(1200, 50, 300, 200);
+    QTest::newRow("far right") << QRect(5000, 100, 300, 200) << QRect(0, 0, 300, 200);
+    QTest::newRow("title bar above the top") << QRect(100, -150, 300, 200) << QRect(0, 0, 300, 200);
+    QTest::newRow("too large for the primary") << QRect(-9000, 0, 3000, 900) << QRect(0, 0, 1000, 800);
+    Q_UNUSED(left);
+}
+
+void MainWindowTest::offScreenGeometry()
+{
+    QFETCH(QRect, frame);
+    const QList<QRect> screens{QRect(0, 0, 1000, 800), QRect(1000, 0, 800, 600)};
+    QTEST(ui::placeOnScreen(frame, screens, screens[0]), "placed");
+}
+
+void MainWindowTest::saveFailureAtShutdown()
+{
+    // A store below a regular file cannot be written, even by root.
+    QFile blocker(m_dir->filePath(QStringLiteral("file")));
+    QVERIFY(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    m_ini = m_dir->filePath(QStringLiteral("file/store.ini"));
+    frmMain &w = makeWindow();
+    ModalDriver driver;
+    driver.thenMessage();
+    QVERIFY(w.close());
+    QCOMPARE(driver.messages, QStringList{QStringLiteral("Indstillingerne kunne ikke gemmes.")});
+}
+
+void MainWindowTest::exerciseHandOver()
+{
+    frmMain &w = makeWindow();
+    const QString text = QStringLiteral("ab\r\ncd\n");
+    w.Text1()->setText(text);
+    w.Text1()->setSelStart(5);
+
+    QDialog closes;                 // closed without generating
+    QTimer::singleShot(0, &closes, &QDialog::reject);
+    w.runExercise(closes);
+    QCOMPARE(w.Text1()->Text(), text);
+    QCOMPARE(w.Text1()->SelStart(), 0);
+
+    QDialog generates;
+    QTimer::singleShot(0, &generates, [&] {
+        QCOMPARE(w.morse().gsCWTekst, text);
+        w.morse().gsCWTekst = QStringLiteral("<KA><KA><KA>\r\nABCDE <AR>");
+        generates.accept();
+    });
+    w.runExercise(generates);
+    QCOMPARE(w.Text1()->Text(), QStringLiteral("<KA><KA><KA>\r\nABCDE <AR>"));
+}
+
+void MainWindowTest::fontDialog()
+{
+    frmMain &w = makeWindow();
+    const QFont original = w.Text1()->font();
+    ModalDriver driver;
+    QFont offered;
+    driver.then([&](QWidget *d) {
+        auto *dialog = qobject_cast<QFontDialog *>(d);
+        QVERIFY(dialog);
+        dialog->setCurrentFont(QFont(QStringLiteral("Liberation Serif"), 14));
+        dialog->accept();
+    });
+    w.mnuIndstilllingerFont_Click();
+    QCOMPARE(w.Text1()->font().family(), QStringLiteral("Liberation Serif"));
+    QCOMPARE(w.Text1()->font().pointSizeF(), 14.0);
+    QVERIFY(w.Text1()->font() != original);
+
+    // Cancel keeps the chosen font; the dialog opens with its last choice.
+    driver.then([&](QWidget *d) {
+        auto *dialog = qobject_cast<QFontDialog *>(d);
+        offered = dialog->currentFont();
+        dialog->reject();
+    });
+    w.mnuIndstilllingerFont_Click();
+    QCOMPARE(offered.family(), QStringLiteral("Liberation Serif"));
+    QCOMPARE(w.Text1()->font().family(), QStringLiteral("Liberation Serif"));
+    w.close();
+    auto store = settings::openStoreAt(m_ini);
+    QCOMPARE(store->value(QStringLiteral("Settings/FontName")).toString(), QStringLiteral("Liberation Serif"));
+}
+
+QTEST_MAIN(MainWindowTest)
+#include "tst_frmmain.moc"
