@@ -144,9 +144,6 @@ void frmMain::createMenus()
         connect(a, &QAction::triggered, this, handler);
         return a;
     };
-    // Items whose window is not part of the program yet stay disabled.
-    constexpr bool kNotYet = false;
-
     QMenu *filer = addMenu("mnuFiler", tr("&Filer"));
     addItem(filer, "mnuFilerNy", tr("&Ny"), &frmMain::mnuFilerNy_Click, QKeySequence(Qt::CTRL | Qt::Key_N));
     addItem(filer, "mnuFilerÅbn", tr("Å&bn..."), &frmMain::mnuFilerÅbn_Click, QKeySequence(Qt::CTRL | Qt::Key_O));
@@ -156,7 +153,7 @@ void frmMain::createMenus()
     addItem(filer, "mnuFilerAfslut", tr("&Afslut"), &frmMain::mnuFilerAfslut_Click);
 
     QMenu *vis = addMenu("mnuVis", tr("&Vis"));
-    addItem(vis, "mnuVisMorsetegn", tr("&Morsetegn..."), &frmMain::mnuVisMorsetegn_Click, {}, kNotYet);
+    addItem(vis, "mnuVisMorsetegn", tr("&Morsetegn..."), &frmMain::mnuVisMorsetegn_Click);
 
     QMenu *indstillinger = addMenu("mnuIndstillinger", tr("&Indstillinger"));
     m_skjul = addItem(indstillinger, "mnuIndstillingerSkjul", tr("&Skjul tekst under sending"),
@@ -164,21 +161,21 @@ void frmMain::createMenus()
     m_skjul->setCheckable(true);
     addItem(indstillinger, "mnuIndstilllingerFont", tr("&Font..."), &frmMain::mnuIndstilllingerFont_Click);
     addItem(indstillinger, "mnuIndstillingerIndstil", tr("&Indstil CW..."),
-            &frmMain::mnuIndstillingerIndstil_Click, {}, kNotYet);
+            &frmMain::mnuIndstillingerIndstil_Click);
 
     QMenu *funktioner = addMenu("mnuFunktioner", tr("Fun&ktioner"));
-    addItem(funktioner, "mnuFunktionerOv1", tr("Dan øvelser &1..."), &frmMain::mnuFunktionerOv1_Click, {}, kNotYet);
-    addItem(funktioner, "mnuFunktionerOv2", tr("Dan øvelser &2..."), &frmMain::mnuFunktionerOv2_Click, {}, kNotYet);
-    addItem(funktioner, "mnuFunktionerOv3", tr("Dan øvelser &3..."), &frmMain::mnuFunktionerOv3_Click, {}, kNotYet);
+    addItem(funktioner, "mnuFunktionerOv1", tr("Dan øvelser &1..."), &frmMain::mnuFunktionerOv1_Click);
+    addItem(funktioner, "mnuFunktionerOv2", tr("Dan øvelser &2..."), &frmMain::mnuFunktionerOv2_Click);
+    addItem(funktioner, "mnuFunktionerOv3", tr("Dan øvelser &3..."), &frmMain::mnuFunktionerOv3_Click);
     addItem(funktioner, "mnuFunktioner5grupper", tr("&5-bogstavsgrupper..."),
-            &frmMain::mnuFunktioner5grupper_Click, {}, kNotYet);
+            &frmMain::mnuFunktioner5grupper_Click);
 
     QMenu *hjælp = addMenu("mnuHjælp", tr("&Hjælp"));
-    addItem(hjælp, "mnuHjælpIndhold", tr("&Indhold..."), &frmMain::mnuHjælpIndhold_Click, {}, kNotYet);
+    addItem(hjælp, "mnuHjælpIndhold", tr("&Indhold..."), &frmMain::mnuHjælpIndhold_Click);
     // Shown, never available.
     addItem(hjælp, "mnuHjælpSøg", tr("&Søg hjælp om..."), &frmMain::mnuHjælpSøg_Click, {}, false);
     hjælp->addSeparator()->setObjectName(QStringLiteral("mnuHjælpBar1"));
-    addItem(hjælp, "mnuOm", tr("&Om CW..."), &frmMain::mnuOm_Click, {}, kNotYet);
+    addItem(hjælp, "mnuOm", tr("&Om CW..."), &frmMain::mnuOm_Click);
 }
 
 QAction *frmMain::menuItem(const QString &name) const
@@ -485,14 +482,3 @@ void frmMain::runExercise(QDialog &dialog)
     m_text1->setText(m_morse.gsCWTekst);
 }
 
-// Commands whose windows are wired in as those windows join the program; their
-// menu items are disabled until then.
-void frmMain::mnuVisMorsetegn_Click() {}
-void frmMain::mnuIndstillingerIndstil_Click() {}
-void frmMain::mnuFunktionerOv1_Click() {}
-void frmMain::mnuFunktionerOv2_Click() {}
-void frmMain::mnuFunktionerOv3_Click() {}
-void frmMain::mnuFunktioner5grupper_Click() {}
-void frmMain::mnuHjælpIndhold_Click() {}
-void frmMain::mnuHjælpSøg_Click() {}
-void frmMain::mnuOm_Click() {}

@@ -1,0 +1,71 @@
+// The main window's commands that open another window: the settings dialog, the
+// character list, the exercise windows, the help and the About box.
+
+#include "ui/main/frmMain.h"
+
+#include "app/ProgramInfo.h"
+#include "exercises/frm5grp.h"
+#include "exercises/frmOv1.h"
+#include "exercises/frmOv2.h"
+#include "exercises/frmOv3.h"
+#include "settings/frmCW.h"
+#include "ui/info/HelpWindow.h"
+#include "ui/info/frmAbout.h"
+#include "ui/info/frmCWTegn.h"
+
+#include <QMessageBox>
+
+void frmMain::mnuVisMorsetegn_Click()
+{
+    frmCWTegn window(m_morse, this);
+    window.exec();
+}
+
+void frmMain::mnuIndstillingerIndstil_Click()
+{
+    frmCW window(m_morse, m_openStore, this);
+    window.exec();
+}
+
+void frmMain::mnuFunktionerOv1_Click()
+{
+    frmOv1 window(m_morse, this);
+    runExercise(window);
+}
+
+void frmMain::mnuFunktionerOv2_Click()
+{
+    frmOv2 window(m_morse, this);
+    runExercise(window);
+}
+
+void frmMain::mnuFunktionerOv3_Click()
+{
+    frmOv3 window(m_morse, this);
+    runExercise(window);
+}
+
+void frmMain::mnuFunktioner5grupper_Click()
+{
+    frm5grp window(m_morse, this);
+    runExercise(window);
+}
+
+void frmMain::mnuHjælpIndhold_Click()
+{
+    // The help is compiled into the program; a build without it says so.
+    if (!ui::showHelpContents()) {
+        QMessageBox::information(this, windowTitle(),
+                                 tr("Kan ikke vise hjælp indhold. Der er ingen hjælp knyttet til "
+                                    "dette program."));
+    }
+}
+
+// The item is shown but never available: the help has no index to search.
+void frmMain::mnuHjælpSøg_Click() {}
+
+void frmMain::mnuOm_Click()
+{
+    frmAbout window(this);
+    window.exec();
+}
