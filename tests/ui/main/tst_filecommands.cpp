@@ -18,6 +18,8 @@
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
+#include "CiSkip.h"
+
 #include <QTest>
 
 #ifdef Q_OS_UNIX
@@ -278,7 +280,7 @@ void FileCommandsTest::loadUnreadable()
         return;
     }
     if (QStandardPaths::findExecutable(QStringLiteral("setpriv")).isEmpty())
-        QSKIP("setpriv is needed to run as an unprivileged user");
+        SKIP_UNLESS_CI("setpriv is needed to run as an unprivileged user");
     QProcess child;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QString::fromLatin1(kChildEnv), path);
@@ -311,7 +313,7 @@ void FileCommandsTest::saveReadOnlyMount()
 {
     const QString dir = m_dir->filePath(QStringLiteral("ro"));
     if (!mountTmpfs(dir, QStringLiteral("size=1m")))
-        QSKIP("mounting a tmpfs needs root");
+        SKIP_UNLESS_CI("mounting a tmpfs needs root");
     const QString path = dir + QStringLiteral("/kept.txt");
     QVERIFY(writeFile(path, "KEEP\r\n"));
     QCOMPARE(QProcess::execute(QStringLiteral("mount"),
@@ -328,7 +330,7 @@ void FileCommandsTest::saveFullDisk()
 {
     const QString dir = m_dir->filePath(QStringLiteral("full"));
     if (!mountTmpfs(dir, QStringLiteral("size=64k")))
-        QSKIP("mounting a tmpfs needs root");
+        SKIP_UNLESS_CI("mounting a tmpfs needs root");
     const QString path = dir + QStringLiteral("/kept.txt");
     QVERIFY(writeFile(path, "KEEP\r\n"));
     m_box->setText(QString(200000, u'E'));
