@@ -106,6 +106,19 @@ SpinButtons::SpinButtons(QLineEdit *buddy, int minimum, int maximum, int step, Q
     m_down->setObjectName(QStringLiteral("down"));
     connect(m_up, &QToolButton::clicked, this, [this] { stepBy(1); });
     connect(m_down, &QToolButton::clicked, this, [this] { stepBy(-1); });
+    m_buddy->installEventFilter(this);
+}
+
+bool SpinButtons::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == m_buddy && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent *>(event)->key();
+        if (key == Qt::Key_Up || key == Qt::Key_Down) {
+            stepBy(key == Qt::Key_Up ? 1 : -1);
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 int SpinButtons::value() const

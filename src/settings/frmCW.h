@@ -56,6 +56,8 @@ signals:
     void valueChanged(int value);
 
 protected:
+    // The Up and Down keys step the value also while its box has the focus.
+    bool eventFilter(QObject *watched, QEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
     void paintEvent(QPaintEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;

@@ -219,6 +219,13 @@ void FrmCWTest::spinningRecomputes()
     // Tone and volume do not touch the real speed.
     rig.spin("UpDown2", 3);
     QCOMPARE(rig.text("txtReelCPM"), QStringLiteral("40"));
+    // The arrow keys step the value while its box has the focus, as the dialog
+    // opens with the focus in the speed box.
+    QTest::keyClick(rig.child<QLineEdit>("txtWPM"), Qt::Key_Up);
+    QCOMPARE(rig.text("txtWPM"), QStringLiteral("13"));
+    QCOMPARE(rig.text("txtReelCPM"), QStringLiteral("43"));
+    QTest::keyClick(rig.child<QLineEdit>("txtTone"), Qt::Key_Down);
+    QCOMPARE(rig.text("txtTone"), QStringLiteral("850"));
 }
 
 void FrmCWTest::spinBounds_data()

@@ -1,0 +1,279 @@
+// The real program as a person uses it, under Xvfb with the private sound server:
+// typed with xdotool, looked at with screenshots, heard through the null sink.
+
+#include "CiSkip.h"
+#include "SoundCapture.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace soundtest;
+
+namespace {
+
+const QString kTitle = QStringLiteral("Telvok's Morsetræningsprogram");
+
+// Runs a helper program to its end; its standard output.
+QString run(const QString &program, const QStringList &args, int timeoutMs = 15000)
+{
+    QProcess p;
+    p.start(program, args);
+    if (!p.waitForFinished(timeoutMs)) {
+        p.kill();
+        p.waitForFinished();
+        return {};
+    }
+    return QString::fromLocal8Bit(p.readAllStandardOutput()).trimmed();
+}
+
+QString xdotool(const QStringList &args)
+{
+    return run(QStringLiteral("xdotool"), args);
+}
+
+// xdotool's names are POSIX extended regular expressions.
+QString posixEscaped(const QString &text)
+{
+    QString out;
+    for (QChar c : text) {
+        if (QStringLiteral(".^$*+?()[]{}|\\").contains(c))
+            out += QLatin1Char('\\');
+        out += c;
+    }
+    return out;
+}
+
+// The visible top-level window with this exact title, or an empty id.
+QString findWindow(const QString &title, int timeoutMs = 15000)
+{
+    QElapsedTimer clock;
+    clock.start();
+    while (clock.elapsed() < timeoutMs) {
+        const QString ids = xdotool({QStringLiteral("search"), QStringLiteral("--onlyvisible"),
+                                     QStringLiteral("--name"),
+                                     QLatin1Char('^') + posixEscaped(title) + QLatin1Char('$')});
+        if (!ids.isEmpty())
+            return ids.split(QLatin1Char('\n')).last();
+        spin(100);
+    }
+    return {};
+}
+
+void keys(const QString &window, const QStringList &keyNames)
+{
+    xdotool({QStringLiteral("windowfocus"), QStringLiteral("--sync"), window});
+    for (const QString &k : keyNames) {
+        xdotool({QStringLiteral("key"), QStringLiteral("--clearmodifiers"), k});
+        spin(120);
+    }
+}
+
+void type(const QString &window, const QString &text)
+{
+    xdotool({QStringLiteral("windowfocus"), QStringLiteral("--sync"), window});
+    xdotool({QStringLiteral("type"), QStringLiteral("--delay"), QStringLiteral("30"), text});
+    spin(200);
+}
+
+// "x y width height" of a window.
+QString geometry(const QString &window)
+{
+    const QString out = xdotool({QStringLiteral("getwindowgeometry"), window});
+    static const QRegularExpression re(QStringLiteral("Position: (-?\\d+),(-?\\d+).*Geometry: (\\d+)x(\\d+)"),
+                                       QRegularExpression::DotMatchesEverythingOption);
+    const auto m = re.match(out);
+    return m.hasMatch() ? QStringLiteral("%1 %2 %3 %4").arg(m.captured(1), m.captured(2),
+                                                           m.captured(3), m.captured(4))
+                        : QString();
+}
+
+std::vector<std::int16_t> wavSamples(const QString &path)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        return {};
+    return toSamples(f.readAll().mid(44));
+}
+
+} // namespace
+
+class EndToEndTest : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void sendStopSaveRestart();
+    void cleanupTestCase();
+
+private:
+    void shot(const QString &name);
+    void startProgram();
+    bool waitForExit();
+
+    QTemporaryDir m_home;
+    QString m_shots;
+    QProcess m_program;
+    int m_shotCount = 0;
+};
+
+void EndToEndTest::initTestCase()
+{
+    if (qEnvironmentVariableIsEmpty("DISPLAY"))
+        SKIP_UNLESS_CI("no X display: run through scripts/test, which starts Xvfb");
+    const QString problem = serverProblem();
+    if (!problem.isEmpty())
+        SKIP_UNLESS_CI("no private sound server: run through scripts/test");
+    QVERIFY(m_home.isValid());
+    m_shots = QStringLiteral(E2E_SHOT_DIR);
+    QDir().mkpath(m_shots);
+}
+
+void EndToEndTest::cleanupTestCase()
+{
+    if (m_program.state() != QProcess::NotRunning) {
+        m_program.kill();
+        m_program.waitForFinished();
+    }
+}
+
+void EndToEndTest::shot(const QString &name)
+{
+    spin(300);
+    run(QStringLiteral("import"), {QStringLiteral("-window"), QStringLiteral("root"),
+                                   QStringLiteral("%1/%2-%3.png").arg(m_shots).arg(++m_shotCount, 2, 10, QLatin1Char('0')).arg(name)});
+}
+
+void EndToEndTest::startProgram()
+{
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("XDG_CONFIG_HOME"), m_home.path());
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+    m_program.setProcessEnvironment(env);
+    m_program.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    m_program.start(QStringLiteral(TELVOK_CW), {});
+    QVERIFY(m_program.waitForStarted());
+}
+
+bool EndToEndTest::waitForExit()
+{
+    return waitFor([this] { return m_program.state() == QProcess::NotRunning; }, 15000);
+}
+
+void EndToEndTest::sendStopSaveRestart()
+{
+    QElapsedTimer clock;
+    clock.start();
+    Capture capture(clock);
+    QVERIFY2(capture.start(), "parec does not deliver the null sink's monitor");
+
+    startProgram();
+    const QString main = findWindow(kTitle);
+    QVERIFY2(!main.isEmpty(), "the main window did not appear");
+    shot(QStringLiteral("started"));
+
+    // Typed lower case arrives upper-cased; characters outside the set are dropped.
+    type(main, QStringLiteral("cq de oz1abc %"));
+    shot(QStringLiteral("typed"));
+
+    // Settings: speed from 20 up to 25 WPM, then OK with Enter.
+    keys(main, {QStringLiteral("alt+i")});
+    keys(main, {QStringLiteral("i")});
+    const QString cw = findWindow(QStringLiteral("CW indstillinger"), 5000);
+    QVERIFY2(!cw.isEmpty(), "the CW settings dialog did not open");
+    keys(cw, {QStringLiteral("Up"), QStringLiteral("Up"), QStringLiteral("Up"),
+              QStringLiteral("Up"), QStringLiteral("Up")});
+    shot(QStringLiteral("settings"));
+    keys(cw, {QStringLiteral("Return")});
+    QVERIFY(waitFor([&] { return findWindow(QStringLiteral("CW indstillinger"), 100).isEmpty(); }, 5000));
+
+    // An exercise from window 1: option "ABCDE" has the focus; Enter generates.
+    keys(main, {QStringLiteral("alt+k")});
+    keys(main, {QStringLiteral("1")});
+    const QString ov1 = findWindow(QStringLiteral("Øvelser 1"), 5000);
+    QVERIFY2(!ov1.isEmpty(), "exercise window 1 did not open");
+    shot(QStringLiteral("exercise"));
+    keys(ov1, {QStringLiteral("Return")});
+    QVERIFY(waitFor([&] { return findWindow(QStringLiteral("Øvelser 1"), 100).isEmpty(); }, 5000));
+    shot(QStringLiteral("generated"));
+
+    // Send it, and stop with Escape after a few seconds.
+    const qint64 before = capture.sampleCount();
+    keys(main, {QStringLiteral("alt+t")});
+    QVERIFY2(waitFor([&] { return capture.firstSound(before) >= 0; }, 5000), "no sound reached the sink");
+    spin(2500);
+    shot(QStringLiteral("sending"));
+    keys(main, {QStringLiteral("Escape")});
+    spin(1500);
+    shot(QStringLiteral("stopped"));
+
+    // Save: the save dialog asks for a name (the text has none yet).
+    const QString saved = m_home.filePath(QStringLiteral("oevelse.txt"));
+    keys(main, {QStringLiteral("ctrl+s")});
+    const QString saveAs = findWindow(QStringLiteral("Gem som"), 5000);
+    QVERIFY2(!saveAs.isEmpty(), "the save dialog did not open");
+    type(saveAs, saved);
+    shot(QStringLiteral("save-dialog"));
+    keys(saveAs, {QStringLiteral("Return")});
+    QVERIFY(waitFor([&] { return QFile::exists(saved); }, 5000));
+    const QString geometryAtQuit = geometry(main);
+
+    // Quit through the menu.
+    keys(main, {QStringLiteral("alt+f")});
+    keys(main, {QStringLiteral("a")});
+    QVERIFY2(waitForExit(), "the program did not exit");
+    QCOMPARE(m_program.exitCode(), 0);
+    capture.stop();
+
+    // The file: the text box's text, then one CR LF, in Windows-1252.
+    QFile file(saved);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QByteArray bytes = file.readAll();
+    QVERIFY(bytes.startsWith("<KA><KA><KA>\r\nABCDE ABCDE ABCDE \r\n"));
+    QVERIFY(bytes.endsWith("<AR>\r\n"));
+
+    // The store: the new speed in [CW], the window in [Settings].
+    const QString ini = m_home.filePath(kTitle + QLatin1Char('/') + kTitle + QStringLiteral(".ini"));
+    QSettings store(ini, QSettings::IniFormat);
+    QCOMPARE(store.value(QStringLiteral("CW/WPM")).toString(), QStringLiteral("25"));
+    QVERIFY(store.contains(QStringLiteral("Settings/MainLeft")));
+    QCOMPARE(store.value(QStringLiteral("Settings/Skjul")).toString(), QStringLiteral("False"));
+
+    // The sound: exactly what telvok-cw-send renders for the same text, from its
+    // start up to the stop, then silence.
+    const QString wav = m_home.filePath(QStringLiteral("reference.wav"));
+    QProcess render;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("XDG_CONFIG_HOME"), m_home.path());
+    render.setProcessEnvironment(env);
+    render.start(QStringLiteral(TELVOK_CW_SEND), {QStringLiteral("-o"), wav, saved});
+    QVERIFY(render.waitForFinished(30000));
+    QCOMPARE(render.exitCode(), 0);
+    const std::vector<std::int16_t> reference = wavSamples(wav);
+    const std::vector<std::int16_t> captured = capture.samples();
+    const std::vector<std::int16_t> sent(captured.begin() + before, captured.end());
+    const Match m = locate(sent, reference);
+    QVERIFY2(m.found, "the captured sound does not hold the rendered text");
+    const double seconds = double(m.matched) / 44100;
+    qInfo("matched %.2f s of sound sample for sample, %lld samples after it", seconds, m.noiseAfter);
+    QVERIFY2(seconds > 2.0, "less than two seconds matched before the stop");
+    QVERIFY2(m.firstSound < 44100 / 10, "more than 0.1 s lost at the start");
+    QCOMPARE(m.noiseAfter, 0);
+
+    // Restart: the window comes back where it was.
+    startProgram();
+    const QString again = findWindow(kTitle);
+    QVERIFY(!again.isEmpty());
+    spin(500);
+    shot(QStringLiteral("restarted"));
+    QCOMPARE(geometry(again), geometryAtQuit);
+    keys(again, {QStringLiteral("alt+f")});
+    keys(again, {QStringLiteral("a")});
+    QVERIFY(waitForExit());
+}
+
+QTEST_GUILESS_MAIN(EndToEndTest)
+#include "tst_endtoend.moc"
