@@ -3,6 +3,11 @@
 
 SERVICE_DIR=""
 XVFB_PID=""
+PULSE_PID=""
+PAREC_PID=""
+
+# The null sink every test plays into and captures from (its monitor).
+TELVOK_SINK=telvok_null
 
 start_xvfb() {
     local display=:87
@@ -15,13 +20,67 @@ start_xvfb() {
     export DISPLAY=$display
 }
 
+# Writes the server configuration: the native protocol on a socket of our own and
+# a null sink at the program's format (s16le, 44100 Hz, mono) as the default sink.
+write_pulse_config() {
+    local dir=$1
+    cat >"$dir/default.pa" <<EOF
+load-module module-native-protocol-unix auth-anonymous=1 auth-cookie-enabled=0 socket=$dir/native
+load-module module-null-sink sink_name=$TELVOK_SINK format=s16le rate=44100 channels=1 sink_properties=device.description=Telvok-null
+set-default-sink $TELVOK_SINK
+EOF
+}
+
+start_pulse() {
+    local dir=$SERVICE_DIR/pulse
+    mkdir -p "$dir/state"
+    chmod 700 "$dir"
+    write_pulse_config "$dir"
+    # Everything the server and its clients keep lives under the service directory:
+    # nothing touches the real user's session, cookie or sound server.
+    export XDG_RUNTIME_DIR=$dir PULSE_RUNTIME_PATH=$dir PULSE_STATE_PATH=$dir/state
+    export PULSE_COOKIE=$dir/cookie PULSE_SERVER=unix:$dir/native
+    export TELVOK_PULSE_CONFIG=$dir/default.pa TELVOK_SINK
+    # --system=false lets root run a per-user server; no realtime (it needs D-Bus).
+    pulseaudio -n --daemonize=no --exit-idle-time=-1 --disallow-exit --system=false \
+        --realtime=no --use-pid-file=no -F "$dir/default.pa" \
+        --log-target=file:"$SERVICE_DIR/pulse.log" >/dev/null 2>&1 &
+    PULSE_PID=$!
+    local up=""
+    for _ in $(seq 100); do
+        if pactl info >/dev/null 2>&1; then up=1; break; fi
+        kill -0 "$PULSE_PID" 2>/dev/null || break
+        sleep 0.1
+    done
+    if [ -z "$up" ]; then
+        echo "PulseAudio did not start; the sound tests will fail. Its log:" >&2
+        cat "$SERVICE_DIR/pulse.log" >&2 2>/dev/null
+        return 0
+    fi
+    # A null sink whose monitor nobody reads, or reads with a long latency, renders
+    # ahead in large blocks and stalls new playback streams for seconds: keep its
+    # monitor read in small fragments.
+    parec -d "$TELVOK_SINK.monitor" --raw --latency-msec=10 >/dev/null 2>&1 &
+    PAREC_PID=$!
+}
+
 start_services() {
     SERVICE_DIR=$(mktemp -d)
     start_xvfb
+    start_pulse
+}
+
+stop_pid() {
+    [ -n "$1" ] || return 0
+    kill "$1" 2>/dev/null && wait "$1" 2>/dev/null
+    return 0
 }
 
 stop_services() {
-    [ -n "$XVFB_PID" ] && kill "$XVFB_PID" 2>/dev/null && wait "$XVFB_PID" 2>/dev/null
+    stop_pid "$PAREC_PID"
+    stop_pid "$PULSE_PID"
+    stop_pid "$XVFB_PID"
+    PAREC_PID="" PULSE_PID="" XVFB_PID=""
     [ -n "$SERVICE_DIR" ] && rm -rf "$SERVICE_DIR"
     return 0
 }

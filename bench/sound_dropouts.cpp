@@ -1,0 +1,161 @@
+// Dropouts of the real sound path over a long run: sends a text through the engine
+// on a QtSoundDevice while capturing the null sink's monitor, and compares the
+// capture with the engine's reference rendering sample for sample. Every place
+// where samples go missing or repeat counts as one dropout. Optional load: busy
+// threads, and a UI thread that stalls every second. Needs the private sound
+// server of scripts/services.sh.
+//
+//   sound_dropouts [seconds] [busyThreads] [uiStallMs]
+
+#include "SoundCapture.h"
+#include "engine/Morse.h"
+#include "engine/sound_device/QtSoundDevice.h"
+
+#include <QCoreApplication>
+#include <QThread>
+
+#include <atomic>
+#include <cstdio>
+#include <thread>
+
+using namespace soundtest;
+
+namespace {
+
+struct Comparison {
+    qint64 compared = 0;    // reference samples checked
+    int dropouts = 0;       // places where the capture left the reference
+    qint64 lost = 0;        // reference samples not found (skipped over)
+    qint64 extra = 0;       // capture samples that belong to no reference sample
+};
+
+// Walks both; at a mismatch it looks for the next 256 reference samples within a
+// second of either side and resynchronises there.
+Comparison compare(const std::vector<std::int16_t> &got, const std::vector<std::int16_t> &ref,
+                   const Match &m)
+{
+    constexpr qint64 kWindow = 256;
+    constexpr qint64 kSearch = 44100;
+    Comparison c;
+    qint64 r = m.firstSound;
+    qint64 g = m.offset + r;
+    const auto n = qint64(ref.size());
+    const auto gn = qint64(got.size());
+    while (r < n && g < gn) {
+        if (got[size_t(g)] == ref[size_t(r)]) {
+            ++r;
+            ++g;
+            ++c.compared;
+            continue;
+        }
+        ++c.dropouts;
+        bool synced = false;
+        for (qint64 skip = 0; skip < kSearch && !synced; ++skip) {
+            for (int side = 0; side < 2 && !synced; ++side) {
+                const qint64 rr = side == 0 ? r + skip : r;     // reference samples lost
+                const qint64 gg = side == 0 ? g : g + skip;     // capture samples extra
+                if (rr + kWindow > n || gg + kWindow > gn)
+                    continue;
+                if (std::equal(ref.begin() + rr, ref.begin() + rr + kWindow, got.begin() + gg)) {
+                    c.lost += rr - r;
+                    c.extra += gg - g;
+                    r = rr;
+                    g = gg;
+                    synced = true;
+                }
+            }
+        }
+        if (!synced)
+            break;
+    }
+    c.lost += n - r;
+    return c;
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    const int seconds = argc > 1 ? std::max(2, QString::fromLocal8Bit(argv[1]).toInt()) : 60;
+    const int busyThreads = argc > 2 ? QString::fromLocal8Bit(argv[2]).toInt() : 0;
+    const int stallMs = argc > 3 ? QString::fromLocal8Bit(argv[3]).toInt() : 0;
+    const QString problem = serverProblem();
+    if (!problem.isEmpty()) {
+        std::fprintf(stderr, "%s\n", qPrintable(problem));
+        return 1;
+    }
+
+    Settings settings;
+    settings.giWPM = 30;
+    settings.giTone = 700;
+    settings.glVolume = 12000;
+    // PARIS takes 2 s at 30 WPM.
+    const QString text = QStringLiteral("PARIS ").repeated(seconds / 2);
+    const std::vector<std::int16_t> ref = reference(settings, text);
+
+    std::atomic<bool> busy{true};
+    std::vector<std::thread> burners;
+    for (int i = 0; i < busyThreads; ++i)
+        burners.emplace_back([&busy] {
+            volatile unsigned x = 0;
+            while (busy.load(std::memory_order_relaxed))
+                x = x * 1664525u + 1013904223u;
+        });
+
+    QElapsedTimer clock;
+    clock.start();
+    Capture capture(clock);
+    if (!capture.start()) {
+        std::fprintf(stderr, "parec did not deliver\n");
+        return 1;
+    }
+    auto *device = new QtSoundDevice;
+    Morse morse(settings, std::unique_ptr<SoundDevice>(device));
+    if (!morse.LavLyd()) {
+        std::fprintf(stderr, "no sound device: %s\n", qPrintable(morse.errorString()));
+        return 1;
+    }
+    int failures = 0;
+    bool ended = false;
+    morse.deviceFailed = [&] { ++failures; };
+    morse.transmissionEnded = [&] { ended = true; };
+    QTimer stall;
+    QObject::connect(&stall, &QTimer::timeout, [stallMs] { QThread::msleep(ulong(stallMs)); });
+    if (stallMs > 0)
+        stall.start(1000);
+
+    morse.gsCWTekst = text;
+    morse.StartSending();
+    QEventLoop loop;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
+        if (ended || failures > 0)
+            loop.quit();
+    });
+    poll.start(50);
+    QTimer::singleShot(int(ref.size() * 1000 / 44100) + 5000, &loop, &QEventLoop::quit);
+    loop.exec();
+    stall.stop();
+    spin(300);
+    capture.stop();
+    busy = false;
+    for (auto &t : burners)
+        t.join();
+
+    const std::vector<std::int16_t> got = capture.samples();
+    const Match m = locate(got, ref);
+    std::printf("run: %.1f s of sound, %d busy threads, UI stall %d ms per second\n",
+                double(ref.size()) / 44100, busyThreads, stallMs);
+    if (!m.found) {
+        std::printf("the sound was not found in the capture (ended %d, failures %d)\n", ended, failures);
+        return 1;
+    }
+    const Comparison c = compare(got, ref, m);
+    std::printf("dropouts: %d (samples lost %lld, extra %lld), compared %lld of %lld\n", c.dropouts,
+                static_cast<long long>(c.lost), static_cast<long long>(c.extra),
+                static_cast<long long>(c.compared), static_cast<long long>(ref.size() - m.firstSound));
+    std::printf("sink underruns: %d; device failures: %d; ended normally: %s\n", device->underruns(),
+                failures, ended ? "yes" : "no");
+    return c.dropouts == 0 && ended ? 0 : 1;
+}
