@@ -1,4 +1,4 @@
-// The real program as a person uses it, under Xvfb with the private sound server:
+// The installed program as a person uses it, under Xvfb with the private sound server:
 // typed with xdotool, looked at with screenshots, heard through the null sink.
 
 #include "CiSkip.h"
