@@ -6,6 +6,9 @@
 // server of scripts/services.sh.
 //
 //   sound_dropouts [seconds] [busyThreads] [uiStallMs]
+//   sound_dropouts --compare captured.raw reference.wav
+// The second form compares a capture made elsewhere (raw s16le mono 44100 Hz)
+// with a WAV file from telvok-cw-send -o.
 
 #include "SoundCapture.h"
 #include "engine/Morse.h"
@@ -14,13 +17,28 @@
 #include <QCoreApplication>
 #include <QThread>
 
+#include <QFile>
+
 #include <atomic>
 #include <cstdio>
+#include <random>
 #include <thread>
 
 using namespace soundtest;
 
 namespace {
+
+// Resident memory of this process in KiB (Linux), or -1 elsewhere.
+long residentKiB()
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray &line : status.readAll().split('\n'))
+        if (line.startsWith("VmRSS:"))
+            return line.mid(6).trimmed().split(' ').first().toLong();
+    return -1;
+}
 
 struct Comparison {
     qint64 compared = 0;    // reference samples checked
@@ -74,9 +92,35 @@ Comparison compare(const std::vector<std::int16_t> &got, const std::vector<std::
 
 } // namespace
 
+// Compares two files; exit status 0 when the capture holds the reference unchanged.
+int compareFiles(const QString &capturedPath, const QString &referencePath)
+{
+    QFile captured(capturedPath);
+    QFile reference(referencePath);
+    if (!captured.open(QIODevice::ReadOnly) || !reference.open(QIODevice::ReadOnly)) {
+        std::fprintf(stderr, "cannot read %s or %s\n", qPrintable(capturedPath), qPrintable(referencePath));
+        return 1;
+    }
+    const std::vector<std::int16_t> got = toSamples(captured.readAll());
+    const std::vector<std::int16_t> ref = toSamples(reference.readAll().mid(44));
+    const Match m = locate(got, ref);
+    if (!m.found) {
+        std::printf("the reference was not found in the capture\n");
+        return 1;
+    }
+    const Comparison c = compare(got, ref, m);
+    std::printf("dropouts: %d (samples lost %lld, extra %lld), compared %lld of %lld (%.1f s)\n",
+                c.dropouts, static_cast<long long>(c.lost), static_cast<long long>(c.extra),
+                static_cast<long long>(c.compared), static_cast<long long>(ref.size() - m.firstSound),
+                double(c.compared) / 44100);
+    return c.dropouts == 0 ? 0 : 1;
+}
+
 int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
+    if (argc == 4 && QByteArray(argv[1]) == "--compare")
+        return compareFiles(QString::fromLocal8Bit(argv[2]), QString::fromLocal8Bit(argv[3]));
     const int seconds = argc > 1 ? std::max(2, QString::fromLocal8Bit(argv[1]).toInt()) : 60;
     const int busyThreads = argc > 2 ? QString::fromLocal8Bit(argv[2]).toInt() : 0;
     const int stallMs = argc > 3 ? QString::fromLocal8Bit(argv[3]).toInt() : 0;
@@ -90,8 +134,16 @@ int main(int argc, char *argv[])
     settings.giWPM = 30;
     settings.giTone = 700;
     settings.glVolume = 12000;
-    // PARIS takes 2 s at 30 WPM.
-    const QString text = QStringLiteral("PARIS ").repeated(seconds / 2);
+    // Random five-letter groups: no stretch of sound repeats, so a half played twice
+    // or skipped cannot line up with the reference by chance. About 0.4 s a character.
+    std::mt19937 rng(20261209);
+    std::uniform_int_distribution<int> letter(0, 25);
+    QString text;
+    while (text.size() < seconds * 5 / 2) {
+        for (int i = 0; i < 5; ++i)
+            text += QChar(u'A' + letter(rng));
+        text += u' ';
+    }
     const std::vector<std::int16_t> ref = reference(settings, text);
 
     std::atomic<bool> busy{true};
@@ -125,6 +177,12 @@ int main(int argc, char *argv[])
     if (stallMs > 0)
         stall.start(1000);
 
+    // Memory while sending: sampled every 10 s once the stream has settled.
+    std::vector<long> rss;
+    QTimer memory;
+    QObject::connect(&memory, &QTimer::timeout, [&rss] { rss.push_back(residentKiB()); });
+    memory.start(10000);
+
     morse.gsCWTekst = text;
     morse.StartSending();
     QEventLoop loop;
@@ -157,5 +215,10 @@ int main(int argc, char *argv[])
                 static_cast<long long>(c.compared), static_cast<long long>(ref.size() - m.firstSound));
     std::printf("sink underruns: %d; device failures: %d; ended normally: %s\n", device->underruns(),
                 failures, ended ? "yes" : "no");
+    if (rss.size() >= 2) {
+        const auto [lo, hi] = std::minmax_element(rss.begin(), rss.end());
+        std::printf("resident memory while sending: first %ld KiB, last %ld KiB, min %ld, max %ld "
+                    "(%zu samples)\n", rss.front(), rss.back(), *lo, *hi, rss.size());
+    }
     return c.dropouts == 0 && ended ? 0 : 1;
 }

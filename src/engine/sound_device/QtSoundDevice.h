@@ -25,7 +25,7 @@ public:
     // server grants three quarters of it, 60 ms. Measured under full CPU load it never
     // ran dry; more would only let sound go on after Stop. The start of a
     // transmission does not wait for it: the first sound is out after about 21 ms.
-    static constexpr int kSinkBufferBytes = 7056;
+    static constexpr int kSinkBufferBytes = 17640;
 
     QtSoundDevice();
     ~QtSoundDevice() override;
