@@ -21,10 +21,10 @@ class QtSoundDevice : public SoundDevice {
     Q_DECLARE_TR_FUNCTIONS(QtSoundDevice)
 
 public:
-    // Bytes of sink buffer asked of the sound server: 80 ms (3528 samples); the
-    // server grants three quarters of it, 60 ms. Measured under full CPU load it never
-    // ran dry; more would only let sound go on after Stop. The start of a
-    // transmission does not wait for it: the first sound is out after about 21 ms.
+    // Bytes of sink buffer asked of the sound server: 200 ms (8820 samples). With
+    // 60 ms, other processes loading both cores made it run dry about once a minute.
+    // Neither end waits for it: the first sound is out after about 21 ms, and Stop
+    // discards what is queued.
     static constexpr int kSinkBufferBytes = 17640;
 
     QtSoundDevice();
