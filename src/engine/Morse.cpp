@@ -178,6 +178,11 @@ void Morse::StopSending()
         m_device->stop();
         m_device->setPosition(0);
     }
+    resetSendState();
+}
+
+void Morse::resetSendState()
+{
     gvTegnPos = 0;
     gscwtegn = {};
     gvSymbol = 0;
@@ -265,12 +270,7 @@ void Morse::onPlayedOut()
 void Morse::onDeviceFailed()
 {
     const bool wasSending = m_sending;
-    gvTegnPos = 0;
-    gscwtegn = {};
-    gvSymbol = 0;
-    gvSymbolPos = 0;
-    m_sending = false;
-    m_finishing = false;
+    resetSendState();
     m_hasBuffer = false;
     if (wasSending && deviceFailed)
         deviceFailed();

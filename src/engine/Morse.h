@@ -91,6 +91,8 @@ public:
 private:
     void LavSinus();
     void LavElementer();
+    // The position state back at the start of the text; no transmission running.
+    void resetSendState();
     const std::vector<std::int16_t> &element(char symbol) const;
     void onNotified(int index);
     void onPlayedOut();
