@@ -3,7 +3,10 @@
 #include "app/ProgramInfo.h"
 #include "engine/constants.h"
 
+#include <QDir>
+#include <QFile>
 #include <QStringList>
+#include <QTemporaryFile>
 
 #include <algorithm>
 #include <cmath>
@@ -13,6 +16,9 @@ namespace settings {
 namespace {
 
 const QString kSectionCw = QStringLiteral("CW");
+constexpr float kMaxTwips = 1.0e6f;         // 694 inches: 66 667 pixels at 96 dpi
+constexpr float kMinFontPoints = 1;
+constexpr float kMaxFontPoints = 1638;      // points: 23 inches, more than any screen shows
 const QString kSectionSettings = QStringLiteral("Settings");
 
 const Settings &defaults()
@@ -63,10 +69,31 @@ T readOr(QSettings &store, const QString &key, T fallback, Convert convert)
     return convert(*text).value_or(fallback);
 }
 
-bool syncOk(QSettings &store)
+// Writes the store; true when the values of group are on disk. A store that was
+// malformed when read keeps reporting FormatError after a successful rewrite (and
+// would hide a failed one), so then the file is read back from a private copy.
+bool syncOk(QSettings &store, const QString &group)
 {
     store.sync();
-    return store.status() == QSettings::NoError;
+    if (store.status() != QSettings::FormatError)
+        return store.status() == QSettings::NoError;
+    QFile file(store.fileName());
+    QTemporaryFile copy(QDir::temp().filePath(QStringLiteral("store-XXXXXX.ini")));
+    if (!file.open(QIODevice::ReadOnly) || !copy.open() || copy.write(file.readAll()) != file.size()
+        || !copy.flush())
+        return false;
+    QSettings written(copy.fileName(), QSettings::IniFormat);
+    if (written.status() != QSettings::NoError)
+        return false;
+    store.beginGroup(group);
+    written.beginGroup(group);
+    const QStringList keys = store.childKeys();
+    const bool same = std::all_of(keys.begin(), keys.end(), [&](const QString &key) {
+        return written.value(key) == store.value(key);
+    });
+    written.endGroup();
+    store.endGroup();
+    return same;
 }
 
 } // namespace
@@ -205,25 +232,35 @@ bool GemIndstillinger(QSettings &store, const Settings &record)
     for (size_t i = 0; i < record.gsTekst.size(); ++i)
         store.setValue(tekstKey(i), record.gsTekst[i]);
     store.endGroup();
-    return syncOk(store);
+    return syncOk(store, kSectionCw);
 }
 
 WindowSettings loadWindowSettings(QSettings &store)
 {
     const WindowSettings d;
     WindowSettings w;
-    const auto single = [](const QString &t) { return toSingle(t); };
     const auto boolean = [](const QString &t) { return toBoolean(t); };
+    // A position or size far beyond any screen (pixels would overflow an int), a
+    // size of zero or less, or a font size no font has is as malformed as a word.
+    const auto within = [](float min, float max) {
+        return [min, max](const QString &t) {
+            const std::optional<float> v = toSingle(t);
+            return v && *v >= min && *v <= max ? v : std::nullopt;
+        };
+    };
+    const auto position = within(-kMaxTwips, kMaxTwips);
+    const auto size = within(std::numeric_limits<float>::min(), kMaxTwips);
     store.beginGroup(kSectionSettings);
-    w.MainLeft = readOr<float>(store, QStringLiteral("MainLeft"), d.MainLeft, single);
-    w.MainTop = readOr<float>(store, QStringLiteral("MainTop"), d.MainTop, single);
-    w.MainWidth = readOr<float>(store, QStringLiteral("MainWidth"), d.MainWidth, single);
-    w.MainHeight = readOr<float>(store, QStringLiteral("MainHeight"), d.MainHeight, single);
+    w.MainLeft = readOr<float>(store, QStringLiteral("MainLeft"), d.MainLeft, position);
+    w.MainTop = readOr<float>(store, QStringLiteral("MainTop"), d.MainTop, position);
+    w.MainWidth = readOr<float>(store, QStringLiteral("MainWidth"), d.MainWidth, size);
+    w.MainHeight = readOr<float>(store, QStringLiteral("MainHeight"), d.MainHeight, size);
     w.Skjul = readOr<bool>(store, QStringLiteral("Skjul"), d.Skjul, boolean);
     w.FontName = readText(store, QStringLiteral("FontName")).value_or(d.FontName);
     w.FontBold = readOr<bool>(store, QStringLiteral("FontBold"), d.FontBold, boolean);
     w.FontItalic = readOr<bool>(store, QStringLiteral("FontItalic"), d.FontItalic, boolean);
-    w.FontSize = readOr<float>(store, QStringLiteral("FontSize"), d.FontSize, single);
+    w.FontSize = readOr<float>(store, QStringLiteral("FontSize"), d.FontSize,
+                               within(kMinFontPoints, kMaxFontPoints));
     store.endGroup();
     return w;
 }
@@ -243,7 +280,7 @@ bool saveWindowSettings(QSettings &store, const WindowSettings &window, bool wit
     store.setValue(QStringLiteral("FontItalic"), booleanText(window.FontItalic));
     store.setValue(QStringLiteral("FontSize"), singleText(window.FontSize));
     store.endGroup();
-    return syncOk(store);
+    return syncOk(store, kSectionSettings);
 }
 
 } // namespace settings

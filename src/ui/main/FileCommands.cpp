@@ -4,6 +4,7 @@
 #include "engine/Cp1252.h"
 #include "ui/main/TextBox.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
@@ -11,7 +12,10 @@
 #include <QFileSystemModel>
 #include <QLabel>
 #include <QMessageBox>
+#include <QLocale>
 #include <QSaveFile>
+
+#include <algorithm>
 
 namespace textfile {
 
@@ -34,6 +38,17 @@ QString textFromBytes(const QByteArray &bytes)
     return text;
 }
 
+qsizetype longestWord(const QString &text)
+{
+    qsizetype longest = 0;
+    qsizetype run = 0;
+    for (const QChar c : text) {
+        run = c.isSpace() ? 0 : run + 1;
+        longest = std::max(longest, run);
+    }
+    return longest;
+}
+
 QByteArray bytesFromText(const QString &text, bool *lossy)
 {
     return cp1252::encode(text + QLatin1String("\r\n"), lossy);
@@ -49,12 +64,13 @@ const char *const kAllFilter = QT_TRANSLATE_NOOP("FileCommands", "Alle filer(*.*
 } // namespace
 
 FileCommands::FileCommands(QWidget &owner, TextBox &box, QLabel &status)
-    : QObject(&owner), m_owner(owner), m_box(box), m_status(status)
+    : QObject(&owner), m_owner(owner), m_box(box), m_status(status), m_wordWrap(box.wordWrapMode())
 {
 }
 
 void FileCommands::newText()
 {
+    m_box.setWordWrapMode(m_wordWrap);
     m_box.setText(QString());
     m_fileName.clear();
 }
@@ -85,22 +101,52 @@ bool FileCommands::load(const QString &path)
 {
     QFile file(path);
     QByteArray bytes;
-    bool ok = file.open(QIODevice::ReadOnly);
-    if (ok) {
-        bytes = file.readAll();
-        ok = file.error() == QFileDevice::NoError;
+    QString reason;
+    const QFileInfo info(path);
+    // Only a regular file: a pipe would block the window until someone writes to
+    // it, a device like /dev/zero never ends.
+    if (info.exists() && !info.isFile()) {
+        reason = info.isDir() ? tr("Det er en mappe.") : tr("Det er ikke en almindelig fil.");
+    } else if (info.size() > kMaxFileBytes) {
+        reason = tooLarge(info.size());
+    } else if (!file.open(QIODevice::ReadOnly)) {
+        reason = file.errorString();
+    } else {
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+        // One byte more than allowed tells a file that grew (or a size the system
+        // does not report, as in /proc) from one that fits.
+        bytes = file.read(kMaxFileBytes + 1);
+        QApplication::restoreOverrideCursor();
+        if (file.error() != QFileDevice::NoError)
+            reason = file.errorString();
+        else if (bytes.size() > kMaxFileBytes)
+            reason = tooLarge(std::max<qint64>(file.size(), bytes.size()));
     }
-    if (!ok) {
+    if (!reason.isEmpty()) {
         QMessageBox::critical(&m_owner, program::title(),
                               tr("Filen kunne ikke åbnes.") + QLatin1String("\n\n")
-                                  + QDir::toNativeSeparators(path) + QLatin1Char('\n')
-                                  + file.errorString());
+                                  + QDir::toNativeSeparators(path) + QLatin1Char('\n') + reason);
         return false;
     }
-    m_box.setText(textfile::textFromBytes(bytes));
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const QString text = textfile::textFromBytes(bytes);
+    // The box lays out a word wider than itself in time that grows with the square
+    // of its length (a 1 MB word takes over a minute); breaking anywhere is linear.
+    m_box.setWordWrapMode(textfile::longestWord(text) > kLongWordChars ? QTextOption::WrapAnywhere
+                                                                       : m_wordWrap);
+    m_box.setText(text);
+    QApplication::restoreOverrideCursor();
     m_fileName = path;
     m_status.setText(QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath()));
     return true;
+}
+
+QString FileCommands::tooLarge(qint64 bytes) const
+{
+    const QLocale locale;
+    return tr("Filen fylder %1 MB; der kan højst åbnes filer på %2 MB.")
+        .arg(locale.toString(double(bytes) / (1 << 20), 'f', 1),
+             locale.toString(kMaxFileBytes >> 20));
 }
 
 bool FileCommands::saveTo(const QString &path)

@@ -1,0 +1,384 @@
+// Hostile files in the main window: binary, empty, huge, undefined Windows-1252
+// bytes, megabyte lines, special files, paths that vanish after the dialog, and
+// saves onto a full or read-only disk. Nothing may hang or be lost: a refused open
+// leaves text, file name and status panel alone, a failed save the old file.
+
+#include "CiSkip.h"
+#include "MessageWatch.h"
+#include "ModalDriver.h"
+
+#include "engine/constants.h"
+#include "engine/sound_device/SimulatedSoundDevice.h"
+#include "settings/SettingsStore.h"
+#include "ui/main/FileCommands.h"
+#include "ui/main/TextBox.h"
+#include "ui/main/frmMain.h"
+
+#include <QAbstractItemView>
+#include <QAction>
+#include <QDir>
+#include <QFile>
+#include <QFileDialog>
+#include <QItemSelectionModel>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProcess>
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <thread>
+
+#ifdef Q_OS_UNIX
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
+namespace {
+
+constexpr qint64 kLimit = FileCommands::kMaxFileBytes;
+
+QByteArray readAll(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<unreadable>");
+}
+
+bool writeFile(const QString &path, const QByteArray &bytes)
+{
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
+}
+
+QByteArray randomBytes(quint32 seed, int size)
+{
+    QRandomGenerator random(seed);
+    QByteArray bytes(size, '\0');
+    for (char &c : bytes)
+        c = char(random.bounded(256));
+    return bytes;
+}
+
+// Lines of length - 2 letters and CR LF, size bytes in all.
+QByteArray lines(qint64 size, qint64 length)
+{
+    QByteArray line = QByteArray(length - 2, 'E') + "\r\n";
+    QByteArray bytes;
+    bytes.reserve(size);
+    while (bytes.size() < size)
+        bytes += line.left(size - bytes.size());
+    return bytes;
+}
+
+bool isRoot()
+{
+#ifdef Q_OS_UNIX
+    return geteuid() == 0;
+#else
+    return false;
+#endif
+}
+
+} // namespace
+
+class HostileFilesTest : public QObject {
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+
+    void openHostile_data();
+    void openHostile();
+    void openSpecial_data();
+    void openSpecial();
+    void vanishesAfterDialog_data();
+    void vanishesAfterDialog();
+    void saveFails_data();
+    void saveFails();
+    void saveThroughSymlink();
+
+private:
+    // The state every refused command must leave alone.
+    void expectUnchanged();
+    bool mountTmpfs(const QString &dir, const QString &options);
+
+    QTemporaryDir *m_dir = nullptr;
+    frmMain *m_window = nullptr;
+    MessageWatch *m_watch = nullptr;
+    QString m_previous;
+    QStringList m_mounts;
+};
+
+void HostileFilesTest::init()
+{
+    m_dir = new QTemporaryDir;
+    QVERIFY(m_dir->isValid());
+    const QString ini = m_dir->filePath(QStringLiteral("store.ini"));
+    m_window = new frmMain(std::make_unique<SimulatedSoundDevice>(),
+                           [ini] { return settings::openStoreAt(ini); });
+    m_window->Form_Load();
+    m_watch = new MessageWatch;
+    m_previous = m_dir->filePath(QStringLiteral("previous.txt"));
+    QVERIFY(writeFile(m_previous, "OLD\r\n"));
+    QVERIFY(m_window->fileCommands().load(m_previous));
+    m_window->Text1()->setText(QStringLiteral("TYPED TEXT"));
+}
+
+void HostileFilesTest::cleanup()
+{
+    delete m_watch;
+    m_watch = nullptr;
+    delete m_window;
+    m_window = nullptr;
+    for (const QString &m : std::as_const(m_mounts))
+        QProcess::execute(QStringLiteral("umount"), {QStringLiteral("-l"), m});
+    m_mounts.clear();
+    delete m_dir;
+}
+
+void HostileFilesTest::expectUnchanged()
+{
+    QCOMPARE(m_window->Text1()->Text(), QStringLiteral("TYPED TEXT"));
+    QCOMPARE(m_window->fileCommands().fileName(), m_previous);
+    QCOMPARE(m_window->statusPanel()->text(), QDir::toNativeSeparators(m_previous));
+}
+
+bool HostileFilesTest::mountTmpfs(const QString &dir, const QString &options)
+{
+    if (!isRoot())
+        return false;
+    QDir().mkpath(dir);
+    if (QProcess::execute(QStringLiteral("mount"), {QStringLiteral("-t"), QStringLiteral("tmpfs"),
+                                                    QStringLiteral("-o"), options,
+                                                    QStringLiteral("tmpfs"), dir}) != 0)
+        return false;
+    m_mounts << dir;
+    return true;
+}
+
+void HostileFilesTest::openHostile_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<qint64>("sparseSize");     // > 0: a sparse file of that size instead
+    QTest::addColumn<bool>("loads");
+
+    QTest::newRow("0 bytes") << QByteArray() << qint64(0) << true;
+    QTest::newRow("binary") << randomBytes(1, 1 << 16) << qint64(0) << true;
+    QTest::newRow("only NUL bytes") << QByteArray(4096, '\0') << qint64(0) << true;
+    QTest::newRow("the five undefined bytes") << QByteArray("\x81\x8d\x8f\x90\x9d") << qint64(0) << true;
+    QTest::newRow("one line of 1 MB") << QByteArray(1 << 20, 'E') << qint64(0) << true;
+    QTest::newRow("4 lines of 1 MB, at the limit") << lines(kLimit, 1 << 20) << qint64(0) << true;
+    QTest::newRow("words of 2000 letters, at the limit") << lines(kLimit, 2000) << qint64(0) << true;
+    QTest::newRow("short lines, at the limit") << lines(kLimit, 60) << qint64(0) << true;
+    QTest::newRow("one byte above the limit") << lines(kLimit + 1, 60) << qint64(0) << false;
+    QTest::newRow("100 MB") << QByteArray() << qint64(100) * 1024 * 1024 << false;
+}
+
+void HostileFilesTest::openHostile()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(qint64, sparseSize);
+    QFETCH(bool, loads);
+    const QString path = m_dir->filePath(QStringLiteral("hostile.txt"));
+    if (sparseSize > 0) {
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        QVERIFY(f.resize(sparseSize));
+    } else {
+        QVERIFY(writeFile(path, bytes));
+    }
+    frmMain &w = *m_window;
+    const bool loaded = w.fileCommands().load(path);
+    QCOMPARE(loaded, loads);
+    if (!loads) {
+        QCOMPARE(m_watch->messages.size(), 1);
+        QVERIFY(m_watch->messages[0].startsWith(QStringLiteral("Filen kunne ikke åbnes.\n\n")));
+        QVERIFY(m_watch->messages[0].contains(QDir::toNativeSeparators(path)));
+        QVERIFY2(m_watch->messages[0].contains(QStringLiteral("MB")), qPrintable(m_watch->messages[0]));
+        expectUnchanged();
+        return;
+    }
+    QVERIFY2(m_watch->messages.isEmpty(), qPrintable(m_watch->messages.join(QLatin1String(" | "))));
+    const QString text = textfile::textFromBytes(bytes);
+    QCOMPARE(w.Text1()->Text(), text);
+    QCOMPARE(w.statusPanel()->text(), QDir::toNativeSeparators(path));
+
+    // Sending it: a few halves, then stop; the text comes back whole.
+    w.cmdTX_Click();
+    auto *device = static_cast<SimulatedSoundDevice *>(w.morse().device());
+    device->advance(4 * morse::kHalfSamples);
+    w.cmdStop_Click();
+    QVERIFY(!w.isSending());
+    QCOMPARE(w.Text1()->Text().size(), text.size());
+
+    // "&Gem" writes the text back, plus the one CR LF every save adds.
+    w.Text1()->setText(text);
+    w.menuItem(QStringLiteral("mnuFilerGem"))->trigger();
+    QVERIFY2(m_watch->messages.isEmpty(), qPrintable(m_watch->messages.join(QLatin1String(" | "))));
+    QCOMPARE(readAll(path), textfile::bytesFromText(text));
+    if (!bytes.contains('\r') && !bytes.isEmpty())
+        QCOMPARE(readAll(path), bytes + "\r\n\r\n");
+}
+
+void HostileFilesTest::openSpecial_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::newRow("directory") << "directory";
+#ifdef Q_OS_UNIX
+    QTest::newRow("named pipe") << "fifo";
+    QTest::newRow("endless device") << "/dev/zero";
+    QTest::newRow("proc file without size") << "/proc/self/maps";
+#endif
+}
+
+void HostileFilesTest::openSpecial()
+{
+    QFETCH(QString, kind);
+    QString path = kind;
+    std::thread writer;
+    if (kind == QLatin1String("directory")) {
+        path = m_dir->filePath(QStringLiteral("folder.txt"));
+        QVERIFY(QDir().mkpath(path));
+    }
+#ifdef Q_OS_UNIX
+    if (kind == QLatin1String("fifo")) {
+        path = m_dir->filePath(QStringLiteral("pipe.txt"));
+        QCOMPARE(mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+        // Frees a reader blocked in open() after 3 s, so the fault fails the test
+        // instead of hanging it: the open would then succeed with an empty text.
+        writer = std::thread([p = QFile::encodeName(path)] {
+            std::this_thread::sleep_for(std::chrono::seconds(3));
+            const int fd = ::open(p.constData(), O_WRONLY | O_NONBLOCK);
+            if (fd >= 0)
+                ::close(fd);
+        });
+    }
+#endif
+    const bool loaded = m_window->fileCommands().load(path);
+    if (writer.joinable())
+        writer.join();
+    if (kind == QLatin1String("/proc/self/maps")) {
+        // A regular file that reports no size: read up to the limit like any other.
+        QVERIFY(loaded);
+        QVERIFY(m_window->Text1()->Text().size() > 0);
+        return;
+    }
+    QVERIFY(!loaded);
+    QCOMPARE(m_watch->messages.size(), 1);
+    QVERIFY(m_watch->messages[0].startsWith(QStringLiteral("Filen kunne ikke åbnes.\n\n")));
+    QVERIFY(m_watch->messages[0].contains(QDir::toNativeSeparators(path)));
+    expectUnchanged();
+}
+
+void HostileFilesTest::vanishesAfterDialog_data()
+{
+    QTest::addColumn<QString>("what");
+    QTest::newRow("deleted") << "deleted";
+    QTest::newRow("replaced by a directory") << "directory";
+    QTest::newRow("its folder deleted") << "folder";
+}
+
+void HostileFilesTest::vanishesAfterDialog()
+{
+    QFETCH(QString, what);
+    const QString folder = m_dir->filePath(QStringLiteral("folder"));
+    QVERIFY(QDir().mkpath(folder));
+    const QString path = folder + QStringLiteral("/chosen.txt");
+    QVERIFY(writeFile(path, "CHOSEN\r\n"));
+    ModalDriver driver;
+    driver.then([&](QWidget *w) {
+        auto *d = qobject_cast<QFileDialog *>(w);
+        QVERIFY(d);
+        // Gone after the dialog accepted the name, before the command reads it.
+        connect(d, &QFileDialog::fileSelected, d, [&] {
+            QFile::remove(path);
+            if (what == QLatin1String("directory"))
+                QDir().mkpath(path);
+            if (what == QLatin1String("folder"))
+                QDir(folder).removeRecursively();
+        });
+        for (QAbstractItemView *view : d->findChildren<QAbstractItemView *>()) {
+            if (view->selectionModel())
+                view->selectionModel()->clearSelection();
+        }
+        d->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"))->setText(path);
+        static_cast<QDialog *>(d)->accept();
+    });
+    m_window->menuItem(QStringLiteral("mnuFilerÅbn"))->trigger();
+    QVERIFY(driver.done());
+    QVERIFY(QTest::qWaitFor([&] { return !m_watch->messages.isEmpty(); }, 2000));
+    QCOMPARE(m_watch->messages.size(), 1);
+    QVERIFY(m_watch->messages[0].startsWith(QStringLiteral("Filen kunne ikke åbnes.\n\n")));
+    QVERIFY(m_watch->messages[0].contains(QDir::toNativeSeparators(path)));
+    expectUnchanged();
+}
+
+void HostileFilesTest::saveFails_data()
+{
+    QTest::addColumn<QString>("what");
+    QTest::newRow("full disk") << "full";
+    QTest::newRow("read-only mount") << "readonly";
+    QTest::newRow("file replaced by a directory") << "directory";
+    QTest::newRow("its folder deleted") << "folder";
+}
+
+void HostileFilesTest::saveFails()
+{
+    QFETCH(QString, what);
+    QString folder = m_dir->filePath(QStringLiteral("folder"));
+    if (what == QLatin1String("full") || what == QLatin1String("readonly")) {
+        if (!mountTmpfs(folder, QStringLiteral("size=64k")))
+            SKIP_UNLESS_CI("mounting a tmpfs needs root");
+    } else {
+        QVERIFY(QDir().mkpath(folder));
+    }
+    const QString path = folder + QStringLiteral("/kept.txt");
+    QVERIFY(writeFile(path, "KEEP\r\n"));
+    frmMain &w = *m_window;
+    QVERIFY(w.fileCommands().load(path));
+    const QString text = what == QLatin1String("full") ? QString(200000, u'E') : QStringLiteral("NEW TEXT");
+    w.Text1()->setText(text);
+    if (what == QLatin1String("readonly"))
+        QCOMPARE(QProcess::execute(QStringLiteral("mount"),
+                                   {QStringLiteral("-o"), QStringLiteral("remount,ro"), folder}), 0);
+    if (what == QLatin1String("directory")) {
+        QFile::remove(path);
+        QVERIFY(QDir().mkpath(path));
+    }
+    if (what == QLatin1String("folder"))
+        QVERIFY(QDir(folder).removeRecursively());
+
+    w.menuItem(QStringLiteral("mnuFilerGem"))->trigger();
+    QCOMPARE(m_watch->messages.size(), 1);
+    QVERIFY(m_watch->messages[0].startsWith(QStringLiteral("Filen kunne ikke gemmes.\n\n")));
+    QVERIFY(m_watch->messages[0].contains(QDir::toNativeSeparators(path)));
+    QCOMPARE(w.Text1()->Text(), text);
+    QCOMPARE(w.fileCommands().fileName(), path);
+    if (what == QLatin1String("full") || what == QLatin1String("readonly")) {
+        QCOMPARE(readAll(path), QByteArray("KEEP\r\n"));
+        QCOMPARE(QDir(folder).entryList(QDir::Files), QStringList{QStringLiteral("kept.txt")});
+    }
+    if (what == QLatin1String("directory"))
+        QVERIFY(QFileInfo(path).isDir());
+}
+
+void HostileFilesTest::saveThroughSymlink()
+{
+    // Saving a file opened through a link updates the file it points to; the link
+    // stays a link.
+    const QString target = m_dir->filePath(QStringLiteral("target.txt"));
+    const QString link = m_dir->filePath(QStringLiteral("link.txt"));
+    QVERIFY(writeFile(target, "OLD\r\n"));
+    if (!QFile::link(target, link))
+        SKIP_UNLESS_CI("this file system has no symbolic links");
+    QVERIFY(m_window->fileCommands().load(link));
+    m_window->Text1()->setText(QStringLiteral("NEW"));
+    m_window->menuItem(QStringLiteral("mnuFilerGem"))->trigger();
+    QVERIFY(m_watch->messages.isEmpty());
+    QVERIFY(QFileInfo(link).isSymLink());
+    QCOMPARE(readAll(target), QByteArray("NEW\r\n"));
+}
+
+QTEST_MAIN(HostileFilesTest)
+#include "tst_hostilefiles.moc"

@@ -1,0 +1,337 @@
+// The installed program under X when its sound server is missing at start-up or
+// dies while it sends. It runs a PulseAudio server of its own, started late and
+// killed on purpose, so no other test's server is touched. Needs a display
+// (scripts/test starts Xvfb), xdotool, pulseaudio and parec.
+
+#include "CiSkip.h"
+#include "SoundCapture.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace soundtest;
+
+namespace {
+
+const QString kTitle = QStringLiteral("Telvok's Morsetræningsprogram");
+constexpr int kServerStartMs = 10000;
+constexpr int kReconnectMs = 20000;     // "&TX" is retried this long once the server is up
+const char kSink[] = "telvok_hostile_null";
+
+QString run(const QString &program, const QStringList &args, int timeoutMs = 15000)
+{
+    QProcess p;
+    p.start(program, args);
+    if (!p.waitForFinished(timeoutMs)) {
+        p.kill();
+        p.waitForFinished();
+        return {};
+    }
+    return QString::fromLocal8Bit(p.readAllStandardOutput()).trimmed();
+}
+
+QString xdotool(const QStringList &args)
+{
+    return run(QStringLiteral("xdotool"), args);
+}
+
+QString posixEscaped(const QString &text)
+{
+    QString out;
+    for (QChar c : text) {
+        if (QStringLiteral(".^$*+?()[]{}|\\").contains(c))
+            out += QLatin1Char('\\');
+        out += c;
+    }
+    return out;
+}
+
+// The visible windows titled exactly title: the main window, and a message box
+// (which carries the program title too) while one is shown.
+QStringList windows(const QString &title)
+{
+    const QString ids = xdotool({QStringLiteral("search"), QStringLiteral("--onlyvisible"),
+                                 QStringLiteral("--name"),
+                                 QLatin1Char('^') + posixEscaped(title) + QLatin1Char('$')});
+    return ids.isEmpty() ? QStringList() : ids.split(QLatin1Char('\n'));
+}
+
+void keys(const QString &window, const QStringList &keyNames)
+{
+    xdotool({QStringLiteral("windowfocus"), QStringLiteral("--sync"), window});
+    for (const QString &k : keyNames) {
+        xdotool({QStringLiteral("key"), QStringLiteral("--clearmodifiers"), k});
+        spin(120);
+    }
+}
+
+void type(const QString &window, const QString &text)
+{
+    xdotool({QStringLiteral("windowfocus"), QStringLiteral("--sync"), window});
+    xdotool({QStringLiteral("type"), QStringLiteral("--delay"), QStringLiteral("20"), text});
+    spin(200);
+}
+
+} // namespace
+
+class HostileSoundTest : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void cleanup();
+    void noServerAtStart();
+    void serverKilledWhileSending();
+
+private:
+    bool startServer();
+    void killServer();
+    void startProgram();
+    // The main window's id, once it alone is shown.
+    QString mainWindow();
+    // Waits for a message box beside main; dismisses it with Enter. Its count.
+    int dismissMessages(const QString &main, int waitMs);
+    // Presses "&TX" until sound reaches the sink; message boxes in between (the
+    // sound layer not reconnected yet) are dismissed and counted in *refused.
+    bool sendUntilHeard(const QString &main, Capture &capture, int *refused);
+    void saveAndCheck(const QString &main, const QString &name, const QByteArray &expected);
+
+    QTemporaryDir m_dir;
+    QTemporaryDir m_home;
+    QProcess m_server;
+    QProcess m_program;
+    std::unique_ptr<Capture> m_keepReading;
+    QElapsedTimer m_clock;
+};
+
+bool HostileSoundTest::startServer()
+{
+    m_server.setProcessChannelMode(QProcess::MergedChannels);
+    m_server.setStandardOutputFile(m_dir.filePath(QStringLiteral("pulse.log")), QIODevice::Append);
+    m_server.start(QStringLiteral("pulseaudio"),
+                   {QStringLiteral("-n"), QStringLiteral("--daemonize=no"),
+                    QStringLiteral("--exit-idle-time=-1"), QStringLiteral("--disallow-exit"),
+                    QStringLiteral("--system=false"), QStringLiteral("--realtime=no"),
+                    QStringLiteral("--use-pid-file=no"), QStringLiteral("-F"),
+                    m_dir.filePath(QStringLiteral("default.pa"))});
+    if (!m_server.waitForStarted(kServerStartMs))
+        return false;
+    QElapsedTimer waited;
+    waited.start();
+    while (waited.elapsed() < kServerStartMs) {
+        if (serverProblem().isEmpty()) {
+            m_keepReading = std::make_unique<Capture>(m_clock);
+            return m_keepReading->start();
+        }
+        if (m_server.state() == QProcess::NotRunning)
+            return false;
+        spin(100);
+    }
+    return false;
+}
+
+void HostileSoundTest::killServer()
+{
+    m_keepReading.reset();
+    if (m_server.state() == QProcess::NotRunning)
+        return;
+    m_server.kill();
+    m_server.waitForFinished(5000);
+}
+
+void HostileSoundTest::initTestCase()
+{
+    m_clock.start();
+    if (qEnvironmentVariableIsEmpty("DISPLAY"))
+        SKIP_UNLESS_CI("no X display: run through scripts/test, which starts Xvfb");
+    for (const char *tool : {"xdotool", "pulseaudio", "parec", "pactl"}) {
+        if (QStandardPaths::findExecutable(QLatin1String(tool)).isEmpty())
+            SKIP_UNLESS_CI("xdotool, pulseaudio, parec and pactl are needed");
+    }
+    QVERIFY(m_dir.isValid() && m_home.isValid());
+    QFile::setPermissions(m_dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    QDir(m_dir.path()).mkpath(QStringLiteral("state"));
+    QFile config(m_dir.filePath(QStringLiteral("default.pa")));
+    QVERIFY(config.open(QIODevice::WriteOnly));
+    config.write(QStringLiteral(
+                     "load-module module-native-protocol-unix auth-anonymous=1 auth-cookie-enabled=0 socket=%1\n"
+                     "load-module module-null-sink sink_name=%2 format=s16le rate=44100 channels=1\n"
+                     "set-default-sink %2\n")
+                     .arg(m_dir.filePath(QStringLiteral("native")), QLatin1String(kSink))
+                     .toUtf8());
+    config.close();
+    // This process, its helpers and the program all use this private server only.
+    qputenv("XDG_RUNTIME_DIR", m_dir.path().toLocal8Bit());
+    qputenv("PULSE_RUNTIME_PATH", m_dir.path().toLocal8Bit());
+    qputenv("PULSE_STATE_PATH", m_dir.filePath(QStringLiteral("state")).toLocal8Bit());
+    qputenv("PULSE_COOKIE", m_dir.filePath(QStringLiteral("cookie")).toLocal8Bit());
+    qputenv("PULSE_SERVER", ("unix:" + m_dir.filePath(QStringLiteral("native"))).toLocal8Bit());
+    qputenv("TELVOK_SINK", kSink);
+}
+
+void HostileSoundTest::cleanup()
+{
+    if (m_program.state() != QProcess::NotRunning) {
+        m_program.kill();
+        m_program.waitForFinished();
+    }
+    killServer();
+}
+
+void HostileSoundTest::startProgram()
+{
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("XDG_CONFIG_HOME"), m_home.path());
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+    m_program.setProcessEnvironment(env);
+    m_program.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    m_program.start(QStringLiteral(TELVOK_CW), {});
+    QVERIFY(m_program.waitForStarted());
+}
+
+QString HostileSoundTest::mainWindow()
+{
+    QStringList found;
+    waitFor([&] { return !(found = windows(kTitle)).isEmpty(); }, 15000);
+    return found.value(0);
+}
+
+int HostileSoundTest::dismissMessages(const QString &main, int waitMs)
+{
+    int count = 0;
+    QElapsedTimer clock;
+    clock.start();
+    while (clock.elapsed() < waitMs) {
+        const QStringList shown = windows(kTitle);
+        for (const QString &id : shown) {
+            if (id == main)
+                continue;
+            ++count;
+            keys(id, {QStringLiteral("Return")});
+            waitFor([&] { return !windows(kTitle).contains(id); }, 3000);
+        }
+        spin(100);
+    }
+    return count;
+}
+
+bool HostileSoundTest::sendUntilHeard(const QString &main, Capture &capture, int *refused)
+{
+    QElapsedTimer clock;
+    clock.start();
+    while (clock.elapsed() < kReconnectMs) {
+        const qint64 before = capture.sampleCount();
+        keys(main, {QStringLiteral("alt+t")});
+        if (waitFor([&] { return capture.firstSound(before) >= 0 || windows(kTitle).size() > 1; }, 5000)
+            && capture.firstSound(before) >= 0)
+            return true;
+        *refused += dismissMessages(main, 500);
+        spin(1000);
+    }
+    return false;
+}
+
+void HostileSoundTest::saveAndCheck(const QString &main, const QString &name, const QByteArray &expected)
+{
+    const QString saved = m_home.filePath(name);
+    keys(main, {QStringLiteral("ctrl+s")});
+    QStringList dialog;
+    QVERIFY2(waitFor([&] { return !(dialog = windows(QStringLiteral("Gem som"))).isEmpty(); }, 5000),
+             "the save dialog did not open: the menus are still off");
+    type(dialog.value(0), saved);
+    keys(dialog.value(0), {QStringLiteral("Return")});
+    QVERIFY(waitFor([&] { return QFile::exists(saved); }, 5000));
+    spin(200);
+    QFile f(saved);
+    QVERIFY(f.open(QIODevice::ReadOnly));
+    QCOMPARE(f.readAll(), expected);
+}
+
+// Qt Multimedia 6.4's PulseAudio layer connects to the server once at start and
+// retries once, 3 s after it loses it; a server that comes later is never found
+// again by this process. Sending after such a server appears is a known failure.
+const char *const kNoReconnect = "Qt's sound layer does not reconnect to a server that appears "
+                                 "later than its one retry";
+
+void HostileSoundTest::noServerAtStart()
+{
+    // No server answers at the socket when the program starts.
+    startProgram();
+    const QString main = mainWindow();
+    QVERIFY2(!main.isEmpty(), "the main window did not appear");
+    QCOMPARE(dismissMessages(main, 4000), 1);
+    QVERIFY2(m_program.state() == QProcess::Running, "the program ended without a server");
+    // The window is usable: typed text goes into the box and the menus work.
+    type(main, QStringLiteral("eeee"));
+    saveAndCheck(main, QStringLiteral("typed.txt"), "EEEE\r\n");
+    QCOMPARE(dismissMessages(main, 500), 0);
+
+    QVERIFY2(startServer(), "could not start the private PulseAudio server");
+    Capture capture(m_clock);
+    QVERIFY2(capture.start(), "parec does not deliver the null sink's monitor");
+    int refused = 0;
+    const bool heard = sendUntilHeard(main, capture, &refused);
+    QEXPECT_FAIL("", kNoReconnect, Abort);
+    QVERIFY2(heard, "no sound after the server came up");
+    qInfo("\"&TX\" refused %d time(s) before the sound layer found the new server", refused);
+    QVERIFY(waitFor([&] { return capture.lastSound() >= 0 && capture.sampleCount() - capture.lastSound() > 44100; },
+                    15000));
+    QCOMPARE(dismissMessages(main, 500), 0);
+    keys(main, {QStringLiteral("alt+f")});
+    keys(main, {QStringLiteral("a")});
+    QVERIFY(waitFor([&] { return m_program.state() == QProcess::NotRunning; }, 15000));
+    QCOMPARE(m_program.exitCode(), 0);
+}
+
+void HostileSoundTest::serverKilledWhileSending()
+{
+    QVERIFY2(startServer(), "could not start the private PulseAudio server");
+    startProgram();
+    const QString main = mainWindow();
+    QVERIFY2(!main.isEmpty(), "the main window did not appear");
+    QCOMPARE(dismissMessages(main, 1500), 0);
+    const QString text = QStringLiteral("paris paris paris paris paris paris paris paris");
+    type(main, text);
+    {
+        Capture capture(m_clock);
+        QVERIFY(capture.start());
+        int refused = 0;
+        QVERIFY2(sendUntilHeard(main, capture, &refused), "no sound with the server up");
+        QCOMPARE(refused, 0);
+        spin(1000);
+    }
+    // The server dies mid-text: one message, the transmission over.
+    killServer();
+    QElapsedTimer shown;
+    shown.start();
+    QVERIFY2(waitFor([&] { return windows(kTitle).size() > 1; }, 10000), "no message after the server died");
+    qInfo("message %lld ms after the server was killed", shown.elapsed());
+    QCOMPARE(dismissMessages(main, 3000), 1);
+    QVERIFY(m_program.state() == QProcess::Running);
+
+    // Controls restored: the text is back whole and the menus work.
+    saveAndCheck(main, QStringLiteral("after-kill.txt"), text.toUpper().toLatin1() + "\r\n");
+
+    // Once the server is back, "&TX" should send again.
+    QVERIFY2(startServer(), "could not restart the private PulseAudio server");
+    Capture capture(m_clock);
+    QVERIFY(capture.start());
+    int refused = 0;
+    const bool heard = sendUntilHeard(main, capture, &refused);
+    QEXPECT_FAIL("", kNoReconnect, Abort);
+    QVERIFY2(heard, "no sound after the server came back");
+    qInfo("\"&TX\" refused %d time(s) after the restart", refused);
+    keys(main, {QStringLiteral("Escape")});
+    spin(500);
+    QCOMPARE(dismissMessages(main, 500), 0);
+    keys(main, {QStringLiteral("alt+f")});
+    keys(main, {QStringLiteral("a")});
+    QVERIFY(waitFor([&] { return m_program.state() == QProcess::NotRunning; }, 15000));
+    QCOMPARE(m_program.exitCode(), 0);
+}
+
+QTEST_GUILESS_MAIN(HostileSoundTest)
+#include "tst_hostilesound.moc"

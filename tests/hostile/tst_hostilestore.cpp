@@ -1,0 +1,491 @@
+// The main window started on a hostile settings store: every key fuzzed, broken INI
+// syntax, a store that is a directory or cannot be read. The window must come up
+// silently with defaults for the bad keys only, build the sound, and lose nothing
+// of the store when it closes.
+
+#include "CiSkip.h"
+#include "MessageWatch.h"
+
+#include "engine/constants.h"
+#include "engine/sound_device/SimulatedSoundDevice.h"
+#include "settings/SettingsStore.h"
+#include "ui/main/TextBox.h"
+#include "ui/main/frmMain.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QRandomGenerator>
+#include <QScreen>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <cmath>
+
+#ifdef Q_OS_UNIX
+#include <unistd.h>
+#endif
+
+namespace {
+
+const char *const kChildEnv = "TST_HOSTILESTORE_UNREADABLE";
+
+// A store in which every key differs from its default, one key per line.
+struct Key {
+    const char *section;
+    const char *name;
+    const char *good;
+};
+const Key kKeys[] = {
+    {"CW", "WPM", "25"},          {"CW", "Tone", "650"},        {"CW", "Volume", "5000"},
+    {"CW", "Farnsworth", "3"},    {"CW", "N", "002"},           {"CW", "T", "579"},
+    {"CW", "Tekst1", "TEXT 1"},   {"CW", "Tekst2", "TEXT 2"},   {"CW", "Tekst3", "TEXT 3"},
+    {"CW", "Tekst4", "TEXT 4"},   {"CW", "Tekst5", "TEXT 5"},   {"CW", "Tekst6", "TEXT 6"},
+    {"CW", "Tekst7", "TEXT 7"},   {"CW", "Tekst8", "TEXT 8"},
+    {"Settings", "MainLeft", "1500"},   {"Settings", "MainTop", "1200"},
+    {"Settings", "MainWidth", "7000"},  {"Settings", "MainHeight", "6000"},
+    {"Settings", "Skjul", "True"},      {"Settings", "FontName", "Courier New"},
+    {"Settings", "FontBold", "True"},   {"Settings", "FontItalic", "True"},
+    {"Settings", "FontSize", "12"},
+};
+
+// The INI text of the good store, with badKey's line holding bad instead.
+QByteArray storeText(const QString &badKey, const QByteArray &bad)
+{
+    QByteArray ini;
+    QByteArray section;
+    for (const Key &k : kKeys) {
+        if (section != k.section) {
+            section = k.section;
+            ini += '[' + section + "]\n";
+        }
+        const bool isBad = badKey == QLatin1String(k.section) + QLatin1Char('/') + QLatin1String(k.name);
+        ini += QByteArray(k.name) + '=' + (isBad ? bad : QByteArray(k.good)) + '\n';
+    }
+    return ini;
+}
+
+QByteArray randomBytes(quint32 seed, int size, bool lineBreaks)
+{
+    QRandomGenerator random(seed);
+    QByteArray bytes(size, '\0');
+    for (char &c : bytes) {
+        c = char(random.bounded(256));
+        // In the INI syntax a quote and a backslash may carry a value on into the
+        // next line, and so spoil the next key as well; whole-file rows have them.
+        if (!lineBreaks && (c == '\n' || c == '\r' || c == '"' || c == '\\'))
+            c = ' ';
+    }
+    return bytes;
+}
+
+bool writeFile(const QString &path, const QByteArray &bytes)
+{
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
+}
+
+QByteArray readAll(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<unreadable>");
+}
+
+bool isRoot()
+{
+#ifdef Q_OS_UNIX
+    return geteuid() == 0;
+#else
+    return false;
+#endif
+}
+
+Settings defaultRecord()
+{
+    QTemporaryDir empty;
+    auto store = settings::openStoreAt(empty.filePath(QStringLiteral("none.ini")));
+    Settings s;
+    settings::HentIndstillinger(*store, s);
+    return s;
+}
+
+// The CW value of a record by key name, as text, for comparisons.
+QString recordValue(const Settings &s, const QString &key)
+{
+    if (key == QLatin1String("WPM"))
+        return QString::number(s.giWPM);
+    if (key == QLatin1String("Tone"))
+        return QString::number(s.giTone);
+    if (key == QLatin1String("Volume"))
+        return QString::number(s.glVolume);
+    if (key == QLatin1String("Farnsworth"))
+        return QString::number(s.giFarnsworth);
+    if (key == QLatin1String("N"))
+        return s.gsN;
+    if (key == QLatin1String("T"))
+        return s.gsT;
+    return s.gsTekst.at(size_t(key.mid(5).toInt() - 1));
+}
+
+QString windowValue(const WindowSettings &w, const QString &key)
+{
+    if (key == QLatin1String("MainLeft"))
+        return QString::number(w.MainLeft);
+    if (key == QLatin1String("MainTop"))
+        return QString::number(w.MainTop);
+    if (key == QLatin1String("MainWidth"))
+        return QString::number(w.MainWidth);
+    if (key == QLatin1String("MainHeight"))
+        return QString::number(w.MainHeight);
+    if (key == QLatin1String("Skjul"))
+        return settings::booleanText(w.Skjul);
+    if (key == QLatin1String("FontName"))
+        return w.FontName;
+    if (key == QLatin1String("FontBold"))
+        return settings::booleanText(w.FontBold);
+    if (key == QLatin1String("FontItalic"))
+        return settings::booleanText(w.FontItalic);
+    return QString::number(w.FontSize);
+}
+
+bool sameRecord(const Settings &a, const Settings &b)
+{
+    return a.giWPM == b.giWPM && a.giTone == b.giTone && a.glVolume == b.glVolume
+           && a.giFarnsworth == b.giFarnsworth && a.gsN == b.gsN && a.gsT == b.gsT
+           && a.gsTekst == b.gsTekst;
+}
+
+} // namespace
+
+class HostileStoreTest : public QObject {
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+
+    void fuzzedKey_data();
+    void fuzzedKey();
+    void brokenSyntax_data();
+    void brokenSyntax();
+    void storeIsDirectory();
+    void storeBelowRegularFile();
+    void unreadableStore();
+    void malformedOnReadOnlyMount();
+
+private:
+    // Starts the window on the store at path; the messages of start-up in *startUp.
+    frmMain &start(const QString &path, QStringList *startUp);
+    // The window must be usable: sound built, the engine's ranges kept, on screen.
+    void expectUsable(frmMain &w);
+
+    QTemporaryDir *m_dir = nullptr;
+    frmMain *m_window = nullptr;
+    MessageWatch *m_watch = nullptr;
+};
+
+void HostileStoreTest::init()
+{
+    m_dir = new QTemporaryDir;
+    QVERIFY(m_dir->isValid());
+    m_watch = new MessageWatch;
+}
+
+void HostileStoreTest::cleanup()
+{
+    delete m_window;
+    m_window = nullptr;
+    delete m_watch;
+    m_watch = nullptr;
+    delete m_dir;
+}
+
+frmMain &HostileStoreTest::start(const QString &path, QStringList *startUp)
+{
+    m_watch->messages.clear();
+    m_window = new frmMain(std::make_unique<SimulatedSoundDevice>(),
+                           [path] { return settings::openStoreAt(path); });
+    m_window->Form_Load();
+    QTest::qWait(30);       // a box opened by start-up is seen and answered
+    *startUp = m_watch->messages;
+    m_watch->messages.clear();
+    return *m_window;
+}
+
+void HostileStoreTest::expectUsable(frmMain &w)
+{
+    QVERIFY(w.isVisible());
+    QVERIFY2(w.morse().hasBuffer(), "the sound was not built");
+    const Settings &s = w.morse().settings();
+    QVERIFY(s.giWPM >= morse::kMinWpm && s.giWPM <= morse::kMaxWpm);
+    QVERIFY(s.glVolume >= 0 && s.glVolume <= morse::kMaxVolume);
+    QVERIFY(s.giFarnsworth <= morse::kMaxFarnsworth);
+    const QRect screen = w.screen()->availableGeometry();
+    QVERIFY2(screen.intersects(w.frameGeometry()),
+             qPrintable(QStringLiteral("window off screen at %1,%2 %3x%4")
+                            .arg(w.frameGeometry().x()).arg(w.frameGeometry().y())
+                            .arg(w.frameGeometry().width()).arg(w.frameGeometry().height())));
+    QVERIFY(w.width() <= screen.width() && w.height() <= screen.height());
+    const double points = w.Text1()->font().pointSizeF();
+    QVERIFY2(points > 0 && points <= 1000, qPrintable(QString::number(points)));
+
+    // A short send runs to its end on the simulated device.
+    w.Text1()->setText(QStringLiteral("e"));
+    w.cmdTX_Click();
+    QVERIFY(w.isSending());
+    auto *device = static_cast<SimulatedSoundDevice *>(w.morse().device());
+    device->runUntilStopped(qint64(60) * morse::kSampleRate);
+    QVERIFY(!w.isSending());
+}
+
+void HostileStoreTest::fuzzedKey_data()
+{
+    QTest::addColumn<QString>("key");
+    QTest::addColumn<QByteArray>("value");
+    QTest::addColumn<bool>("isText");    // a text key takes any value as it is
+
+    const std::vector<std::pair<const char *, QByteArray>> values = {
+        {"random bytes", randomBytes(7, 64, false)},
+        {"random bytes with NUL", QByteArray("12\0" "34", 5) + randomBytes(11, 16, false)},
+        {"huge exponent", "1e308"},
+        {"beyond double", "1e400"},
+        {"huge integer", "123456789012345678901234567890"},
+        {"beyond single", "-3.5e38"},
+        {"single max", "3.4e38"},
+        {"empty", ""},
+        {"blanks", "   "},
+        {"nan", "nan"},
+        {"inf", "-inf"},
+        {"variant", "@Variant(\\0\\0\\0\\x7f\\0\\0)"},
+        {"byte array", "@ByteArray(\\xff\\xfe)"},
+        {"rect", "@Rect(1 2 3 4)"},
+        {"list", "1,2,3"},
+        {"one megabyte", QByteArray(1 << 20, '9')},
+    };
+    for (const Key &k : kKeys) {
+        const QString key = QLatin1String(k.section) + QLatin1Char('/') + QLatin1String(k.name);
+        const bool isText = QByteArray(k.section) == "CW" ? QByteArray(k.name).size() <= 1
+                                                               || QByteArray(k.name).startsWith("Tekst")
+                                                         : QByteArray(k.name) == "FontName";
+        for (const auto &[name, value] : values)
+            QTest::addRow("%s %s", qPrintable(key), name) << key << value << isText;
+    }
+}
+
+void HostileStoreTest::fuzzedKey()
+{
+    QFETCH(QString, key);
+    QFETCH(QByteArray, value);
+    QFETCH(bool, isText);
+    const QString path = m_dir->filePath(QStringLiteral("store.ini"));
+    QVERIFY(writeFile(path, storeText(key, value)));
+    QStringList startUp;
+    frmMain &w = start(path, &startUp);
+    QVERIFY2(startUp.isEmpty(), qPrintable(startUp.join(QLatin1String(" | "))));
+    const Settings loaded = w.morse().settings();
+
+    // Every other CW key keeps its stored value; a bad number gets its default.
+    const QString section = key.section(QLatin1Char('/'), 0, 0);
+    const QString name = key.section(QLatin1Char('/'), 1);
+    const Settings d = defaultRecord();
+    for (const Key &k : kKeys) {
+        if (QByteArray(k.section) != "CW")
+            continue;
+        const QString n = QLatin1String(k.name);
+        if (section == QLatin1String("CW") && n == name) {
+            if (!isText && value != "1,2,3")
+                QCOMPARE(recordValue(loaded, n), recordValue(d, n));
+        } else {
+            QCOMPARE(recordValue(loaded, n), QLatin1String(k.good));
+        }
+    }
+    expectUsable(w);
+    w.close();
+    QVERIFY2(m_watch->messages.isEmpty(), qPrintable(m_watch->messages.join(QLatin1String(" | "))));
+
+    // The closing save kept every other window key and put a sane value for the
+    // bad one; the CW section comes back exactly as it was loaded.
+    auto store = settings::openStoreAt(path);
+    const WindowSettings saved = settings::loadWindowSettings(*store);
+    const QString goodPath = m_dir->filePath(QStringLiteral("good.ini"));
+    QVERIFY(writeFile(goodPath, storeText(QString(), {})));
+    const WindowSettings good = settings::loadWindowSettings(*settings::openStoreAt(goodPath));
+    const WindowSettings wd;
+    for (const Key &k : kKeys) {
+        if (QByteArray(k.section) != "Settings")
+            continue;
+        const QString n = QLatin1String(k.name);
+        if (section == QLatin1String("Settings") && n == name) {
+            // A number is a valid Boolean: 0 is False, anything else True.
+            bool number = false;
+            QLocale::c().toDouble(QString::fromLatin1(value).trimmed(), &number);
+            const bool boolean = n == QLatin1String("Skjul") || n.startsWith(QLatin1String("FontB"))
+                                 || n.startsWith(QLatin1String("FontI"));
+            if (!isText && value != "1,2,3" && !(boolean && number))
+                QCOMPARE(windowValue(saved, n), windowValue(wd, n));
+        } else {
+            QCOMPARE(windowValue(saved, n), windowValue(good, n));
+        }
+    }
+    Settings again;
+    settings::HentIndstillinger(*store, again);
+    QVERIFY2(sameRecord(again, loaded), "the CW section changed when the window closed");
+}
+
+void HostileStoreTest::brokenSyntax_data()
+{
+    QTest::addColumn<QByteArray>("ini");
+    QTest::newRow("empty file") << QByteArray();
+    QTest::newRow("section not closed") << QByteArray("[CW\nWPM=25\nTone=700\n");
+    QTest::newRow("keys before any section") << QByteArray("WPM=0\nVolume=99999\n[Settings]\nFontSize=12\n");
+    QTest::newRow("only equals signs") << QByteArray("=\n==\n[CW]\n=5\n= =\n");
+    QTest::newRow("empty section name") << QByteArray("[]\nWPM=5\n[CW]\n[]\n");
+    QTest::newRow("keys without values") << QByteArray("[CW]\nWPM\nTone\n[Settings]\nMainLeft\nFontSize\n");
+    QTest::newRow("UTF-16 with BOM") << QByteArray("\xff\xfe[\0C\0W\0]\0\n\0W\0P\0M\0=\0" "5\0", 22);
+    QTest::newRow("UTF-8 BOM") << QByteArray("\xef\xbb\xbf[CW]\nWPM=30\n");
+    QTest::newRow("repeated sections and keys") << QByteArray("[CW]\nWPM=25\n[CW]\nWPM=30\nWPM=0\n");
+    QTest::newRow("backslash at the end") << QByteArray("[CW]\nTekst1=abc\\");
+    QTest::newRow("line continued into EOF") << QByteArray("[CW]\nTekst1=abc\\\n");
+    QTest::newRow("quote never closed") << QByteArray("[CW]\nTekst1=\"abc\nWPM=\"25\n");
+    QTest::newRow("CR line ends") << QByteArray("[CW]\rWPM=25\rTone=700\r");
+    QTest::newRow("percent escapes") << QByteArray("[CW]\n%57%50%4D=5\n%ZZ=1\n[%C3%28]\nx=1\n");
+    QTest::newRow("slashes in names") << QByteArray("[CW/WPM]\nx=1\n[CW]\nWPM/x=5\n/=/\n");
+    QTest::newRow("NUL bytes") << QByteArray("[CW]\nWPM=2\0" "5\n\0\0\0[Settings\0]\nFontSize=\0\n", 42);
+    QTest::newRow("random bytes") << randomBytes(3, 1 << 16, true);
+    QTest::newRow("random bytes after a good store") << storeText(QString(), {}) + randomBytes(5, 4096, true);
+    QTest::newRow("huge section name") << QByteArray("[" + QByteArray(1 << 20, 'A') + "]\nWPM=5\n");
+    QTest::newRow("huge key name") << QByteArray("[CW]\n" + QByteArray(1 << 20, 'W') + "=5\n");
+    QTest::newRow("deep variant") << QByteArray("[CW]\nWPM=@Variant(" + QByteArray(4096, '\\') + ")\n");
+    QTest::newRow("every value hostile") << QByteArray(
+        "[CW]\nWPM=-32768\nTone=-32768\nVolume=-2147483648\nFarnsworth=-32768\n"
+        "[Settings]\nMainLeft=-3.4e38\nMainTop=3.4e38\nMainWidth=-1\nMainHeight=0\n"
+        "FontSize=-5\nFontName=\nSkjul=1e-300\n");
+    QTest::newRow("largest values") << QByteArray(
+        "[CW]\nWPM=32767\nTone=32767\nVolume=2147483647\nFarnsworth=32767\n"
+        "[Settings]\nMainLeft=2147483647\nMainTop=2147483647\nMainWidth=3.4e38\nMainHeight=3.4e38\n"
+        "FontSize=3.4e38\n");
+}
+
+void HostileStoreTest::brokenSyntax()
+{
+    QFETCH(QByteArray, ini);
+    const QString path = m_dir->filePath(QStringLiteral("store.ini"));
+    QVERIFY(writeFile(path, ini));
+    QStringList startUp;
+    frmMain &w = start(path, &startUp);
+    QVERIFY2(startUp.isEmpty(), qPrintable(startUp.join(QLatin1String(" | "))));
+    expectUsable(w);
+    w.close();
+    QVERIFY2(m_watch->messages.isEmpty(), qPrintable(m_watch->messages.join(QLatin1String(" | "))));
+    // What the window saved starts the next run just the same.
+    delete m_window;
+    m_window = nullptr;
+    frmMain &again = start(path, &startUp);
+    QVERIFY2(startUp.isEmpty(), qPrintable(startUp.join(QLatin1String(" | "))));
+    expectUsable(again);
+}
+
+void HostileStoreTest::storeIsDirectory()
+{
+    const QString path = m_dir->filePath(QStringLiteral("store.ini"));
+    QVERIFY(QDir().mkpath(path + QStringLiteral("/inside")));
+    QStringList startUp;
+    frmMain &w = start(path, &startUp);
+    QVERIFY2(startUp.isEmpty(), qPrintable(startUp.join(QLatin1String(" | "))));
+    QVERIFY(sameRecord(w.morse().settings(), defaultRecord()));
+    expectUsable(w);
+    // The save at closing fails, and says so; the directory stays.
+    w.close();
+    QCOMPARE(m_watch->messages, QStringList{QStringLiteral("Indstillingerne kunne ikke gemmes.")});
+    QVERIFY(QFileInfo(path + QStringLiteral("/inside")).isDir());
+}
+
+void HostileStoreTest::storeBelowRegularFile()
+{
+    const QString file = m_dir->filePath(QStringLiteral("file"));
+    QVERIFY(writeFile(file, "KEEP"));
+    QStringList startUp;
+    frmMain &w = start(file + QStringLiteral("/store.ini"), &startUp);
+    QVERIFY2(startUp.isEmpty(), qPrintable(startUp.join(QLatin1String(" | "))));
+    QVERIFY(sameRecord(w.morse().settings(), defaultRecord()));
+    expectUsable(w);
+    w.close();
+    QCOMPARE(m_watch->messages, QStringList{QStringLiteral("Indstillingerne kunne ikke gemmes.")});
+    QCOMPARE(readAll(file), QByteArray("KEEP"));
+}
+
+void HostileStoreTest::unreadableStore()
+{
+    const QByteArray childPath = qgetenv(kChildEnv);
+    if (!childPath.isEmpty()) {
+        // The unprivileged child: the store exists, may be written, cannot be read.
+        const QString path = QString::fromLocal8Bit(childPath);
+        QStringList startUp;
+        frmMain &w = start(path, &startUp);
+        QVERIFY2(startUp.isEmpty(), qPrintable(startUp.join(QLatin1String(" | "))));
+        QVERIFY(sameRecord(w.morse().settings(), defaultRecord()));
+        expectUsable(w);
+        w.close();
+        return;
+    }
+    if (!isRoot())
+        SKIP_UNLESS_CI("an unreadable store needs root, to hand it to another user");
+    if (QStandardPaths::findExecutable(QStringLiteral("setpriv")).isEmpty())
+        SKIP_UNLESS_CI("setpriv is needed to run as an unprivileged user");
+    const QString dir = m_dir->filePath(QStringLiteral("home"));
+    QVERIFY(QDir().mkpath(dir));
+    QFile::setPermissions(m_dir->path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner
+                                             | QFile::ExeGroup | QFile::ExeOther);
+    const QString path = dir + QStringLiteral("/store.ini");
+    const QByteArray stored = storeText(QString(), {});
+    QVERIFY(writeFile(path, stored));
+    // Directory and store belong to the child's user; the store is write-only.
+    QCOMPARE(QProcess::execute(QStringLiteral("chown"), {QStringLiteral("-R"), QStringLiteral("65534:65534"), dir}), 0);
+    QFile::setPermissions(path, QFile::WriteOwner);
+    QProcess child;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QString::fromLatin1(kChildEnv), path);
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    env.insert(QStringLiteral("XDG_RUNTIME_DIR"), QDir::tempPath());
+    child.setProcessEnvironment(env);
+    child.setProcessChannelMode(QProcess::MergedChannels);
+    child.start(QStringLiteral("setpriv"),
+                {QStringLiteral("--reuid=65534"), QStringLiteral("--regid=65534"),
+                 QStringLiteral("--clear-groups"), QCoreApplication::applicationFilePath(),
+                 QStringLiteral("unreadableStore")});
+    QVERIFY(child.waitForFinished(60000));
+    QVERIFY2(child.exitStatus() == QProcess::NormalExit && child.exitCode() == 0,
+             child.readAll().constData());
+    // The closing save of a store it could not read must not have replaced it.
+    QCOMPARE(readAll(path), stored);
+}
+
+void HostileStoreTest::malformedOnReadOnlyMount()
+{
+    // A malformed store the closing save cannot rewrite: the failure is reported
+    // even though reading already flagged the file.
+    if (!isRoot())
+        SKIP_UNLESS_CI("mounting a tmpfs needs root");
+    const QString dir = m_dir->filePath(QStringLiteral("ro"));
+    QVERIFY(QDir().mkpath(dir));
+    QCOMPARE(QProcess::execute(QStringLiteral("mount"), {QStringLiteral("-t"), QStringLiteral("tmpfs"),
+                                                        QStringLiteral("-o"), QStringLiteral("size=1m"),
+                                                        QStringLiteral("tmpfs"), dir}), 0);
+    const QString path = dir + QStringLiteral("/store.ini");
+    const QByteArray stored = "\xef\xbb\xbf[CW]\nWPM=30\n\x01\xff=x\n";
+    QVERIFY(writeFile(path, stored));
+    QProcess::execute(QStringLiteral("mount"), {QStringLiteral("-o"), QStringLiteral("remount,ro"), dir});
+    QStringList startUp;
+    frmMain &w = start(path, &startUp);
+    QVERIFY2(startUp.isEmpty(), qPrintable(startUp.join(QLatin1String(" | "))));
+    expectUsable(w);
+    w.close();
+    const QStringList atClose = m_watch->messages;
+    const QByteArray after = readAll(path);
+    QProcess::execute(QStringLiteral("umount"), {QStringLiteral("-l"), dir});
+    QCOMPARE(atClose, QStringList{QStringLiteral("Indstillingerne kunne ikke gemmes.")});
+    QCOMPARE(after, stored);
+}
+
+QTEST_MAIN(HostileStoreTest)
+#include "tst_hostilestore.moc"
