@@ -57,7 +57,13 @@ int main(int argc, char *argv[])
     // PARIS takes 3 s at 20 WPM; the text outlasts the measurement.
     morse.gsCWTekst = QStringLiteral("PARIS ").repeated(seconds / 3 + 5);
     int failures = 0;
-    morse.deviceFailed = [&] { ++failures; };
+    QElapsedTimer sinceStart;
+    sinceStart.start();
+    morse.deviceFailed = [&] {
+        ++failures;
+        std::fprintf(stderr, "device failed after %.1f s: %s\n", double(sinceStart.elapsed()) / 1000,
+                     qPrintable(morse.errorString()));
+    };
 
     QEventLoop loop;
     QTimer::singleShot(seconds * 1000, &loop, &QEventLoop::quit);

@@ -62,6 +62,13 @@ start_pulse() {
     # monitor read in small fragments.
     parec -d "$TELVOK_SINK.monitor" --raw --latency-msec=10 >/dev/null 2>&1 &
     PAREC_PID=$!
+    # Until that reader is connected and has settled, a new playback stream may
+    # never start: wait for it, then a second more.
+    for _ in $(seq 50); do
+        [ -n "$(pactl list short source-outputs 2>/dev/null)" ] && break
+        sleep 0.1
+    done
+    sleep 1
 }
 
 start_services() {
