@@ -3,6 +3,7 @@
 
 #include "CiSkip.h"
 #include "SoundCapture.h"
+#include "XDriver.h"
 
 #include <QDir>
 #include <QFile>
@@ -13,72 +14,11 @@
 #include <QTest>
 
 using namespace soundtest;
+using namespace xdriver;
 
 namespace {
 
 const QString kTitle = QStringLiteral("Telvok's Morsetræningsprogram");
-
-// Runs a helper program to its end; its standard output.
-QString run(const QString &program, const QStringList &args, int timeoutMs = 15000)
-{
-    QProcess p;
-    p.start(program, args);
-    if (!p.waitForFinished(timeoutMs)) {
-        p.kill();
-        p.waitForFinished();
-        return {};
-    }
-    return QString::fromLocal8Bit(p.readAllStandardOutput()).trimmed();
-}
-
-QString xdotool(const QStringList &args)
-{
-    return run(QStringLiteral("xdotool"), args);
-}
-
-// xdotool's names are POSIX extended regular expressions.
-QString posixEscaped(const QString &text)
-{
-    QString out;
-    for (QChar c : text) {
-        if (QStringLiteral(".^$*+?()[]{}|\\").contains(c))
-            out += QLatin1Char('\\');
-        out += c;
-    }
-    return out;
-}
-
-// The visible top-level window with this exact title, or an empty id.
-QString findWindow(const QString &title, int timeoutMs = 15000)
-{
-    QElapsedTimer clock;
-    clock.start();
-    while (clock.elapsed() < timeoutMs) {
-        const QString ids = xdotool({QStringLiteral("search"), QStringLiteral("--onlyvisible"),
-                                     QStringLiteral("--name"),
-                                     QLatin1Char('^') + posixEscaped(title) + QLatin1Char('$')});
-        if (!ids.isEmpty())
-            return ids.split(QLatin1Char('\n')).last();
-        spin(100);
-    }
-    return {};
-}
-
-void keys(const QString &window, const QStringList &keyNames)
-{
-    xdotool({QStringLiteral("windowfocus"), QStringLiteral("--sync"), window});
-    for (const QString &k : keyNames) {
-        xdotool({QStringLiteral("key"), QStringLiteral("--clearmodifiers"), k});
-        spin(120);
-    }
-}
-
-void type(const QString &window, const QString &text)
-{
-    xdotool({QStringLiteral("windowfocus"), QStringLiteral("--sync"), window});
-    xdotool({QStringLiteral("type"), QStringLiteral("--delay"), QStringLiteral("30"), text});
-    spin(200);
-}
 
 // "x y width height" of a window.
 QString geometry(const QString &window)

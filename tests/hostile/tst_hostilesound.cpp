@@ -5,6 +5,7 @@
 
 #include "CiSkip.h"
 #include "SoundCapture.h"
+#include "XDriver.h"
 
 #include <QDir>
 #include <QFile>
@@ -14,6 +15,7 @@
 #include <QTest>
 
 using namespace soundtest;
+using namespace xdriver;
 
 namespace {
 
@@ -21,60 +23,6 @@ const QString kTitle = QStringLiteral("Telvok's Morsetræningsprogram");
 constexpr int kServerStartMs = 10000;
 constexpr int kReconnectMs = 20000;     // "&TX" is retried this long once the server is up
 const char kSink[] = "telvok_hostile_null";
-
-QString run(const QString &program, const QStringList &args, int timeoutMs = 15000)
-{
-    QProcess p;
-    p.start(program, args);
-    if (!p.waitForFinished(timeoutMs)) {
-        p.kill();
-        p.waitForFinished();
-        return {};
-    }
-    return QString::fromLocal8Bit(p.readAllStandardOutput()).trimmed();
-}
-
-QString xdotool(const QStringList &args)
-{
-    return run(QStringLiteral("xdotool"), args);
-}
-
-QString posixEscaped(const QString &text)
-{
-    QString out;
-    for (QChar c : text) {
-        if (QStringLiteral(".^$*+?()[]{}|\\").contains(c))
-            out += QLatin1Char('\\');
-        out += c;
-    }
-    return out;
-}
-
-// The visible windows titled exactly title: the main window, and a message box
-// (which carries the program title too) while one is shown.
-QStringList windows(const QString &title)
-{
-    const QString ids = xdotool({QStringLiteral("search"), QStringLiteral("--onlyvisible"),
-                                 QStringLiteral("--name"),
-                                 QLatin1Char('^') + posixEscaped(title) + QLatin1Char('$')});
-    return ids.isEmpty() ? QStringList() : ids.split(QLatin1Char('\n'));
-}
-
-void keys(const QString &window, const QStringList &keyNames)
-{
-    xdotool({QStringLiteral("windowfocus"), QStringLiteral("--sync"), window});
-    for (const QString &k : keyNames) {
-        xdotool({QStringLiteral("key"), QStringLiteral("--clearmodifiers"), k});
-        spin(120);
-    }
-}
-
-void type(const QString &window, const QString &text)
-{
-    xdotool({QStringLiteral("windowfocus"), QStringLiteral("--sync"), window});
-    xdotool({QStringLiteral("type"), QStringLiteral("--delay"), QStringLiteral("20"), text});
-    spin(200);
-}
 
 } // namespace
 

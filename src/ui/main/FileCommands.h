@@ -42,9 +42,10 @@ public:
     void save();        // "&Gem": to the current file, or as Save As without one
     void saveAs();      // "Gem so&m...": the dialog, then saveTo()
 
-    // Files above this are refused: loading takes about 0.1 s and 9 MB of memory per
-    // MB of text, and a practice text is a few kilobytes.
-    static constexpr qint64 kMaxFileBytes = qint64(4) << 20;
+    // Files above this are refused: loading takes about 0.1 s and 7 MB of memory per
+    // MB of text (16 MiB: 1.5 s), so a larger file would freeze the window for many
+    // seconds; a practice text is a few kilobytes.
+    static constexpr qint64 kMaxFileBytes = qint64(16) << 20;
     // Longer words make the box wrap anywhere, not only at blanks.
     static constexpr qsizetype kLongWordChars = 1000;
 
