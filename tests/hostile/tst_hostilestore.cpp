@@ -332,6 +332,13 @@ void HostileStoreTest::fuzzedKey()
     QVERIFY2(sameRecord(again, loaded), "the CW section changed when the window closed");
 }
 
+// A literal with its NUL bytes, all of it but the terminating one.
+template <size_t N>
+QByteArray withNuls(const char (&text)[N])
+{
+    return QByteArray(text, qsizetype(N - 1));
+}
+
 void HostileStoreTest::brokenSyntax_data()
 {
     QTest::addColumn<QByteArray>("ini");
@@ -341,7 +348,7 @@ void HostileStoreTest::brokenSyntax_data()
     QTest::newRow("only equals signs") << QByteArray("=\n==\n[CW]\n=5\n= =\n");
     QTest::newRow("empty section name") << QByteArray("[]\nWPM=5\n[CW]\n[]\n");
     QTest::newRow("keys without values") << QByteArray("[CW]\nWPM\nTone\n[Settings]\nMainLeft\nFontSize\n");
-    QTest::newRow("UTF-16 with BOM") << QByteArray("\xff\xfe[\0C\0W\0]\0\n\0W\0P\0M\0=\0" "5\0", 22);
+    QTest::newRow("UTF-16 with BOM") << withNuls("\xff\xfe[\0C\0W\0]\0\n\0W\0P\0M\0=\0" "5\0");
     QTest::newRow("UTF-8 BOM") << QByteArray("\xef\xbb\xbf[CW]\nWPM=30\n");
     QTest::newRow("repeated sections and keys") << QByteArray("[CW]\nWPM=25\n[CW]\nWPM=30\nWPM=0\n");
     QTest::newRow("backslash at the end") << QByteArray("[CW]\nTekst1=abc\\");
@@ -350,7 +357,7 @@ void HostileStoreTest::brokenSyntax_data()
     QTest::newRow("CR line ends") << QByteArray("[CW]\rWPM=25\rTone=700\r");
     QTest::newRow("percent escapes") << QByteArray("[CW]\n%57%50%4D=5\n%ZZ=1\n[%C3%28]\nx=1\n");
     QTest::newRow("slashes in names") << QByteArray("[CW/WPM]\nx=1\n[CW]\nWPM/x=5\n/=/\n");
-    QTest::newRow("NUL bytes") << QByteArray("[CW]\nWPM=2\0" "5\n\0\0\0[Settings\0]\nFontSize=\0\n", 42);
+    QTest::newRow("NUL bytes") << withNuls("[CW]\nWPM=2\0" "5\n\0\0\0[Settings\0]\nFontSize=\0\n");
     QTest::newRow("random bytes") << randomBytes(3, 1 << 16, true);
     QTest::newRow("random bytes after a good store") << storeText(QString(), {}) + randomBytes(5, 4096, true);
     QTest::newRow("huge section name") << QByteArray("[" + QByteArray(1 << 20, 'A') + "]\nWPM=5\n");
