@@ -9,9 +9,11 @@ PAREC_PID=""
 # The null sink every test plays into and captures from (its monitor).
 TELVOK_SINK=telvok_null
 
+# -noreset: without it the server resets whenever its last client leaves, and a
+# program started during the reset cannot connect.
 start_xvfb() {
     local display=:87
-    Xvfb "$display" -screen 0 1280x1024x24 -nolisten tcp >"$SERVICE_DIR/xvfb.log" 2>&1 &
+    Xvfb "$display" -screen 0 1280x1024x24 -nolisten tcp -noreset >"$SERVICE_DIR/xvfb.log" 2>&1 &
     XVFB_PID=$!
     for _ in $(seq 50); do
         [ -e "/tmp/.X11-unix/X${display#:}" ] && break
