@@ -198,12 +198,6 @@ void HostileSoundTest::saveAndCheck(const QString &main, const QString &name, co
     QCOMPARE(f.readAll(), expected);
 }
 
-// Qt Multimedia 6.4's PulseAudio layer connects to the server once at start and
-// retries once, 3 s after it loses it; a server that comes later is never found
-// again by this process. Sending after such a server appears is a known failure.
-const char *const kNoReconnect = "Qt's sound layer does not reconnect to a server that appears "
-                                 "later than its one retry";
-
 void HostileSoundTest::noServerAtStart()
 {
     // No server answers at the socket when the program starts.
@@ -221,9 +215,7 @@ void HostileSoundTest::noServerAtStart()
     Capture capture(m_clock);
     QVERIFY2(capture.start(), "parec does not deliver the null sink's monitor");
     int refused = 0;
-    const bool heard = sendUntilHeard(main, capture, &refused);
-    QEXPECT_FAIL("", kNoReconnect, Abort);
-    QVERIFY2(heard, "no sound after the server came up");
+    QVERIFY2(sendUntilHeard(main, capture, &refused), "no sound after the server came up");
     qInfo("\"&TX\" refused %d time(s) before the sound layer found the new server", refused);
     QVERIFY(waitFor([&] { return capture.lastSound() >= 0 && capture.sampleCount() - capture.lastSound() > 44100; },
                     15000));
@@ -263,14 +255,15 @@ void HostileSoundTest::serverKilledWhileSending()
     // Controls restored: the text is back whole and the menus work.
     saveAndCheck(main, QStringLiteral("after-kill.txt"), text.toUpper().toLatin1() + "\r\n");
 
-    // Once the server is back, "&TX" should send again.
+    // Once the server is back, "&TX" sends again, even after it stayed away longer
+    // than Qt's sound layer retries by itself (once, 3 s after the loss).
+    if (shown.elapsed() < 5000)
+        spin(int(5000 - shown.elapsed()));
     QVERIFY2(startServer(), "could not restart the private PulseAudio server");
     Capture capture(m_clock);
     QVERIFY(capture.start());
     int refused = 0;
-    const bool heard = sendUntilHeard(main, capture, &refused);
-    QEXPECT_FAIL("", kNoReconnect, Abort);
-    QVERIFY2(heard, "no sound after the server came back");
+    QVERIFY2(sendUntilHeard(main, capture, &refused), "no sound after the server came back");
     qInfo("\"&TX\" refused %d time(s) after the restart", refused);
     keys(main, {QStringLiteral("Escape")});
     spin(500);

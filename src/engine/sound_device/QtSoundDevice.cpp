@@ -1,6 +1,7 @@
 #include "engine/sound_device/QtSoundDevice.h"
 
 #include "engine/constants.h"
+#include "engine/sound_device/SoundServerWatch.h"
 
 #include <QAudioDevice>
 #include <QAudioFormat>
@@ -361,6 +362,27 @@ bool QtSoundDevice::open(int bufferBytes)
         m_error = tr("Lydbufferen har en ugyldig størrelse.");
         return false;
     }
+    // Qt Multimedia is first used only once a sound server answers: Qt's layer
+    // would never look for a server that was missing at that moment.
+    static bool soundSystemUsed = false;
+    if (!soundSystemUsed) {
+        SoundServerWatch::install();
+        if (!SoundServerWatch::serverAnswers()) {
+            m_error = tr("Lydserveren svarer ikke.");
+            return false;
+        }
+        soundSystemUsed = true;
+    }
+    if (!openSink(bufferBytes) && !(SoundServerWatch::reconnect() && openSink(bufferBytes)))
+        return false;
+    SoundServerWatch::opened();
+    return true;
+}
+
+bool QtSoundDevice::openSink(int bufferBytes)
+{
+    release();
+    m_error.clear();
     const QAudioDevice device = QMediaDevices::defaultAudioOutput();
     if (device.isNull()) {
         m_error = tr("Der er ingen lydudgang.");

@@ -54,6 +54,8 @@ private:
 
     // Runs fn in the audio thread and waits for it. False when the thread does not
     // answer in time: it is then abandoned and the device is closed.
+    // Makes the ring, thread and sink; open() decides whether the sound system may be used.
+    bool openSink(int bufferBytes);
     bool callBackend(std::function<void(Backend &)> fn);
     void postBackend(std::function<void(Backend &)> fn);
     void abandonThread();
