@@ -1,8 +1,13 @@
 #include "exercises/ExerciseWindow.h"
 
 #include "ui/Fonts.h"
+#include "ui/KeyFilter.h"
+#include "ui/Twips.h"
 
 #include <QAbstractButton>
+#include <QDialog>
+#include <QGroupBox>
+#include <QLineEdit>
 #include <QEvent>
 #include <QLabel>
 #include <QMessageBox>
@@ -100,6 +105,41 @@ void fitCaptions(QWidget &window)
 void selectOnFocus(QRadioButton *button, std::function<void()> click)
 {
     button->installEventFilter(new FocusSelects(button, std::move(click)));
+}
+
+CommandButtons addCommandButtons(QDialog &window, const QString &caption, double left, double top)
+{
+    constexpr double kWidth = 1455, kHeight = 375, kStep = 480;
+    CommandButtons b{new QPushButton(caption, &window),
+                     new QPushButton(QObject::tr("&Luk"), &window)};
+    b.cmdØvelse->setObjectName(QStringLiteral("cmdØvelse"));
+    b.cmdØvelse->setGeometry(ui::twipsRect(left, top, kWidth, kHeight, &window));
+    b.cmdØvelse->setDefault(true);
+    b.cmdLuk->setObjectName(QStringLiteral("cmdLuk"));
+    b.cmdLuk->setGeometry(ui::twipsRect(left, top + kStep, kWidth, kHeight, &window));
+    QObject::connect(b.cmdLuk, &QPushButton::clicked, &window, &QDialog::reject);
+    return b;
+}
+
+GroupsFrame addGroupsFrame(QDialog &window, const GroupsFrameLayout &twips)
+{
+    const auto place = [&window](QWidget *w, const char *name, const TwipsRect &r) {
+        w->setObjectName(QString::fromUtf8(name));
+        w->setGeometry(ui::twipsRect(r.left, r.top, r.width, r.height, &window));
+    };
+    GroupsFrame f{};
+    f.Frame2 = new QGroupBox(QObject::tr("5-bogstavsgrupper"), &window);
+    place(f.Frame2, "Frame2", twips.frame);
+    f.txtAntal = new QLineEdit(QStringLiteral("20"), f.Frame2);
+    place(f.txtAntal, "txtAntal", twips.count);
+    f.txtAntal->setMaxLength(kCountBoxLength);
+    f.txtTegn = new QLineEdit(f.Frame2);
+    place(f.txtTegn, "txtTegn", twips.characters);
+    f.Label3 = new QLabel(QObject::tr("Bestående af tegnene:"), f.Frame2);
+    place(f.Label3, "Label3", twips.label);
+    ui::installKeyFilter(f.txtAntal, kCountAccepted.toString(), false);
+    ui::installKeyFilter(f.txtTegn, kCharactersAccepted.toString(), true);
+    return f;
 }
 
 } // namespace exercises

@@ -7,7 +7,12 @@
 
 #include <functional>
 
+class QDialog;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
 class QMessageBox;
+class QPushButton;
 class QRadioButton;
 class QWidget;
 
@@ -45,5 +50,35 @@ void fitCaptions(QWidget &window);
 // as the option groups of these windows expect. Qt's own radio buttons select only
 // on a click or an arrow key, so the first option would open unselected.
 void selectOnFocus(QRadioButton *button, std::function<void()> click);
+
+// The two command buttons of every exercise window, the one below the other: the
+// default button "cmdØvelse" with the given caption at (left, top) twips, and
+// "cmdLuk" ("&Luk"), which closes the window.
+struct CommandButtons {
+    QPushButton *cmdØvelse;
+    QPushButton *cmdLuk;
+};
+CommandButtons addCommandButtons(QDialog &window, const QString &caption, double left, double top);
+
+// Twips rectangles: left, top, width, height.
+struct TwipsRect {
+    double left, top, width, height;
+};
+
+// The "5-bogstavsgrupper" frame of the two group windows: the count box "txtAntal"
+// (20 to start with), the label "Label3" ("Bestående af tegnene:") and the
+// character box "txtTegn", each with its key filter. The frame's rectangle is in
+// the window, the others in the frame. What stands before the count box is the
+// caller's.
+struct GroupsFrameLayout {
+    TwipsRect frame, count, label, characters;
+};
+struct GroupsFrame {
+    QGroupBox *Frame2;
+    QLineEdit *txtAntal;
+    QLineEdit *txtTegn;
+    QLabel *Label3;
+};
+GroupsFrame addGroupsFrame(QDialog &window, const GroupsFrameLayout &twips);
 
 } // namespace exercises

@@ -37,13 +37,10 @@ frmOv1::frmOv1(Morse &morse, QWidget *owner) : QDialog(owner), m_morse(morse)
         option->setObjectName(QStringLiteral("optØvelse%1").arg(i));
         optØvelse[size_t(i)] = option;
     }
-    cmdØvelse = new QPushButton(tr("&Dan Øvelse"), this);
-    cmdØvelse->setObjectName(QStringLiteral("cmdØvelse"));
-    cmdØvelse->setGeometry(ui::twipsRect(6840, 2985, 1455, 375, this));
-    cmdØvelse->setDefault(true);
-    cmdLuk = new QPushButton(tr("&Luk"), this);
-    cmdLuk->setObjectName(QStringLiteral("cmdLuk"));
-    cmdLuk->setGeometry(ui::twipsRect(6840, 3465, 1455, 375, this));
+    const exercises::CommandButtons buttons =
+        exercises::addCommandButtons(*this, tr("&Dan Øvelse"), 6840, 2985);
+    cmdØvelse = buttons.cmdØvelse;
+    cmdLuk = buttons.cmdLuk;
 
     for (int i = 1; i < practice::kExercise1Count; ++i)
         setTabOrder(optØvelse[size_t(i - 1)], optØvelse[size_t(i)]);
@@ -51,7 +48,6 @@ frmOv1::frmOv1(Morse &morse, QWidget *owner) : QDialog(owner), m_morse(morse)
     setTabOrder(cmdØvelse, cmdLuk);
 
     connect(cmdØvelse, &QPushButton::clicked, this, &frmOv1::cmdØvelse_Click);
-    connect(cmdLuk, &QPushButton::clicked, this, &QDialog::reject);
 
     exercises::fitCaptions(*this);
     // The first option takes the focus when the window opens, and with it the selection.

@@ -1,7 +1,6 @@
 #include "exercises/frmOv2.h"
 
 #include "engine/Morse.h"
-#include "ui/KeyFilter.h"
 #include "ui/SecondaryWindow.h"
 #include "ui/Twips.h"
 
@@ -49,31 +48,24 @@ frmOv2::frmOv2(Morse &morse, QWidget *owner) : QDialog(owner), m_morse(morse)
         optØvelse[size_t(i)] = option;
     }
 
-    cmdØvelse = new QPushButton(tr("&Dan Øvelse"), this);
-    cmdØvelse->setObjectName(QStringLiteral("cmdØvelse"));
-    cmdØvelse->setGeometry(ui::twipsRect(6480, 4455, 1455, 375, this));
-    cmdØvelse->setDefault(true);
-    cmdLuk = new QPushButton(tr("&Luk"), this);
-    cmdLuk->setObjectName(QStringLiteral("cmdLuk"));
-    cmdLuk->setGeometry(ui::twipsRect(6480, 4935, 1455, 375, this));
+    const exercises::CommandButtons buttons =
+        exercises::addCommandButtons(*this, tr("&Dan Øvelse"), 6480, 4455);
+    cmdØvelse = buttons.cmdØvelse;
+    cmdLuk = buttons.cmdLuk;
 
     // The frame reads as one sentence: Dan [count] Bestående af tegnene: [characters].
-    Frame2 = new QGroupBox(tr("5-bogstavsgrupper"), this);
-    Frame2->setObjectName(QStringLiteral("Frame2"));
-    Frame2->setGeometry(ui::twipsRect(135, 4560, 6255, 735, this));
+    const exercises::GroupsFrame groups = exercises::addGroupsFrame(
+        *this, {.frame = {135, 4560, 6255, 735},
+                .count = {810, 270, 375, 285},
+                .label = {1245, 315, 1620, 195},
+                .characters = {2925, 270, 3240, 285}});
+    Frame2 = groups.Frame2;
+    txtAntal = groups.txtAntal;
+    txtTegn = groups.txtTegn;
+    Label3 = groups.Label3;
     chkGrupper = new QCheckBox(tr("Dan"), Frame2);
     chkGrupper->setObjectName(QStringLiteral("chkGrupper"));
     chkGrupper->setGeometry(ui::twipsRect(135, 285, 615, 255, this));
-    txtAntal = new QLineEdit(QStringLiteral("20"), Frame2);
-    txtAntal->setObjectName(QStringLiteral("txtAntal"));
-    txtAntal->setGeometry(ui::twipsRect(810, 270, 375, 285, this));
-    txtAntal->setMaxLength(exercises::kCountBoxLength);
-    txtTegn = new QLineEdit(Frame2);
-    txtTegn->setObjectName(QStringLiteral("txtTegn"));
-    txtTegn->setGeometry(ui::twipsRect(2925, 270, 3240, 285, this));
-    Label3 = new QLabel(tr("Bestående af tegnene:"), Frame2);
-    Label3->setObjectName(QStringLiteral("Label3"));
-    Label3->setGeometry(ui::twipsRect(1245, 315, 1620, 195, this));
 
     for (int i = 1; i < practice::kExercise2Count; ++i)
         setTabOrder(optØvelse[size_t(i - 1)], optØvelse[size_t(i)]);
@@ -83,11 +75,7 @@ frmOv2::frmOv2(Morse &morse, QWidget *owner) : QDialog(owner), m_morse(morse)
     setTabOrder(txtTegn, cmdØvelse);
     setTabOrder(cmdØvelse, cmdLuk);
 
-    ui::installKeyFilter(txtAntal, exercises::kCountAccepted.toString(), false);
-    ui::installKeyFilter(txtTegn, exercises::kCharactersAccepted.toString(), true);
-
     connect(cmdØvelse, &QPushButton::clicked, this, &frmOv2::cmdØvelse_Click);
-    connect(cmdLuk, &QPushButton::clicked, this, &QDialog::reject);
 
     exercises::fitCaptions(*this);
     // The first option takes the focus when the window opens, and with it the

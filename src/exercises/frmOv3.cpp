@@ -44,13 +44,10 @@ frmOv3::frmOv3(Morse &morse, QWidget *owner) : QDialog(owner), m_morse(morse)
     cboØvelser->setObjectName(QStringLiteral("cboØvelser"));
     cboØvelser->setGeometry(ui::twipsRect(960, 2940, 1935, 315, this));
     cboØvelser->setMaxVisibleItems(practice::kCourseCount);
-    cmdØvelse = new QPushButton(tr("&Dan Øvelse"), this);
-    cmdØvelse->setObjectName(QStringLiteral("cmdØvelse"));
-    cmdØvelse->setGeometry(ui::twipsRect(5280, 240, 1455, 375, this));
-    cmdØvelse->setDefault(true);
-    cmdLuk = new QPushButton(tr("&Luk"), this);
-    cmdLuk->setObjectName(QStringLiteral("cmdLuk"));
-    cmdLuk->setGeometry(ui::twipsRect(5280, 720, 1455, 375, this));
+    const exercises::CommandButtons buttons =
+        exercises::addCommandButtons(*this, tr("&Dan Øvelse"), 5280, 240);
+    cmdØvelse = buttons.cmdØvelse;
+    cmdLuk = buttons.cmdLuk;
 
     setTabOrder(txtInfo, cboØvelser);
     setTabOrder(cboØvelser, cmdØvelse);
@@ -65,7 +62,6 @@ frmOv3::frmOv3(Morse &morse, QWidget *owner) : QDialog(owner), m_morse(morse)
 
     exercises::fitCaptions(*this);
     connect(cmdØvelse, &QPushButton::clicked, this, &frmOv3::cmdØvelse_Click);
-    connect(cmdLuk, &QPushButton::clicked, this, &QDialog::reject);
 }
 
 QString frmOv3::description(int p)
