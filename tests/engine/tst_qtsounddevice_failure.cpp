@@ -3,21 +3,17 @@
 // send must work. Runs its own PulseAudio server (it kills it), so it disturbs no
 // other test; it needs the pulseaudio and parec programs and fails without them.
 
+#include "PrivateSoundServer.h"
 #include "SoundCapture.h"
 #include "engine/Morse.h"
 #include "engine/sound_device/QtSoundDevice.h"
 
-#include <QDir>
-#include <QFile>
-#include <QProcess>
-#include <QTemporaryDir>
 #include <QTest>
 
 using namespace soundtest;
 
 namespace {
 
-constexpr int kServerStartMs = 10000;   // the server must answer pactl by then
 constexpr int kReconnectMs = 20000;     // Qt retries a lost server every 3 s
 
 const char kSink[] = "telvok_failure_null";
@@ -33,85 +29,24 @@ private slots:
     void serverDies();
 
 private:
-    bool startServer();
-    void killServer(bool hard);
-
-    QTemporaryDir m_dir;
-    QProcess m_server;
-    std::unique_ptr<Capture> m_keepReading;     // the null sink stalls when nobody reads it
+    PrivateSoundServer m_server{kSink};
     QElapsedTimer m_clock;
 };
-
-bool QtSoundDeviceFailureTest::startServer()
-{
-    m_server.setProcessChannelMode(QProcess::MergedChannels);
-    m_server.setStandardOutputFile(m_dir.filePath(QStringLiteral("pulse.log")), QIODevice::Append);
-    m_server.start(QStringLiteral("pulseaudio"),
-                   {QStringLiteral("-n"), QStringLiteral("--daemonize=no"),
-                    QStringLiteral("--exit-idle-time=-1"), QStringLiteral("--disallow-exit"),
-                    QStringLiteral("--system=false"), QStringLiteral("--realtime=no"),
-                    QStringLiteral("--use-pid-file=no"), QStringLiteral("-F"),
-                    m_dir.filePath(QStringLiteral("default.pa"))});
-    if (!m_server.waitForStarted(kServerStartMs))
-        return false;
-    QElapsedTimer waited;
-    waited.start();
-    while (waited.elapsed() < kServerStartMs) {
-        if (serverProblem().isEmpty()) {
-            m_keepReading = std::make_unique<Capture>(m_clock);
-            return m_keepReading->start();
-        }
-        if (m_server.state() == QProcess::NotRunning)
-            return false;
-        QTest::qWait(100);
-    }
-    return false;
-}
-
-void QtSoundDeviceFailureTest::killServer(bool hard)
-{
-    m_keepReading.reset();
-    if (hard)
-        m_server.kill();
-    else
-        m_server.terminate();
-    m_server.waitForFinished(5000);
-}
 
 void QtSoundDeviceFailureTest::initTestCase()
 {
     m_clock.start();
-    QVERIFY(m_dir.isValid());
-    QFile::setPermissions(m_dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    QDir(m_dir.path()).mkpath(QStringLiteral("state"));
-    QFile config(m_dir.filePath(QStringLiteral("default.pa")));
-    QVERIFY(config.open(QIODevice::WriteOnly));
-    config.write(QStringLiteral(
-                     "load-module module-native-protocol-unix auth-anonymous=1 auth-cookie-enabled=0 socket=%1\n"
-                     "load-module module-null-sink sink_name=%2 format=s16le rate=44100 channels=1\n"
-                     "set-default-sink %2\n")
-                     .arg(m_dir.filePath(QStringLiteral("native")), QLatin1String(kSink))
-                     .toUtf8());
-    config.close();
     // Before anything touches Qt Multimedia: this process, its parec and its
     // server all use the private server only.
-    qputenv("XDG_RUNTIME_DIR", m_dir.path().toLocal8Bit());
-    qputenv("PULSE_RUNTIME_PATH", m_dir.path().toLocal8Bit());
-    qputenv("PULSE_STATE_PATH", m_dir.filePath(QStringLiteral("state")).toLocal8Bit());
-    qputenv("PULSE_COOKIE", m_dir.filePath(QStringLiteral("cookie")).toLocal8Bit());
-    qputenv("PULSE_SERVER", ("unix:" + m_dir.filePath(QStringLiteral("native"))).toLocal8Bit());
-    qputenv("TELVOK_SINK", kSink);
-    if (!startServer()) {
-        QFile log(m_dir.filePath(QStringLiteral("pulse.log")));
-        log.open(QIODevice::ReadOnly);
+    QVERIFY(m_server.configure());
+    if (!m_server.start(m_clock))
         QFAIL(qPrintable(QStringLiteral("could not start a private PulseAudio server: ")
-                         + QString::fromLocal8Bit(log.readAll())));
-    }
+                         + m_server.log()));
 }
 
 void QtSoundDeviceFailureTest::cleanupTestCase()
 {
-    killServer(false);
+    m_server.stop(false);
 }
 
 void QtSoundDeviceFailureTest::serverDies_data()
@@ -144,9 +79,9 @@ void QtSoundDeviceFailureTest::serverDies()
         QVERIFY(morse.StartSending());
         spin(700);
         QVERIFY(morse.isSending());
-        killServer(hard);
+        m_server.stop(hard);
     } else {
-        killServer(hard);
+        m_server.stop(hard);
         spin(200);
         QVERIFY(morse.StartSending());
     }
@@ -166,7 +101,7 @@ void QtSoundDeviceFailureTest::serverDies()
     QVERIFY(!morse.StartSending());
 
     // The server comes back: a new open() works once Qt has reconnected.
-    QVERIFY(startServer());
+    QVERIFY(m_server.start(m_clock));
     QElapsedTimer reconnect;
     reconnect.start();
     bool reopened = false;

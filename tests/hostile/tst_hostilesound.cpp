@@ -4,10 +4,10 @@
 // (scripts/test starts Xvfb), xdotool, pulseaudio and parec.
 
 #include "CiSkip.h"
+#include "PrivateSoundServer.h"
 #include "SoundCapture.h"
 #include "XDriver.h"
 
-#include <QDir>
 #include <QFile>
 #include <QProcess>
 #include <QStandardPaths>
@@ -20,7 +20,6 @@ using namespace xdriver;
 namespace {
 
 const QString kTitle = QStringLiteral("Telvok's Morsetræningsprogram");
-constexpr int kServerStartMs = 10000;
 constexpr int kReconnectMs = 20000;     // "&TX" is retried this long once the server is up
 const char kSink[] = "telvok_hostile_null";
 
@@ -35,8 +34,6 @@ private slots:
     void serverKilledWhileSending();
 
 private:
-    bool startServer();
-    void killServer();
     void startProgram();
     // The main window's id, once it alone is shown.
     QString mainWindow();
@@ -47,48 +44,11 @@ private:
     bool sendUntilHeard(const QString &main, Capture &capture, int *refused);
     void saveAndCheck(const QString &main, const QString &name, const QByteArray &expected);
 
-    QTemporaryDir m_dir;
+    PrivateSoundServer m_server{kSink};
     QTemporaryDir m_home;
-    QProcess m_server;
     QProcess m_program;
-    std::unique_ptr<Capture> m_keepReading;
     QElapsedTimer m_clock;
 };
-
-bool HostileSoundTest::startServer()
-{
-    m_server.setProcessChannelMode(QProcess::MergedChannels);
-    m_server.setStandardOutputFile(m_dir.filePath(QStringLiteral("pulse.log")), QIODevice::Append);
-    m_server.start(QStringLiteral("pulseaudio"),
-                   {QStringLiteral("-n"), QStringLiteral("--daemonize=no"),
-                    QStringLiteral("--exit-idle-time=-1"), QStringLiteral("--disallow-exit"),
-                    QStringLiteral("--system=false"), QStringLiteral("--realtime=no"),
-                    QStringLiteral("--use-pid-file=no"), QStringLiteral("-F"),
-                    m_dir.filePath(QStringLiteral("default.pa"))});
-    if (!m_server.waitForStarted(kServerStartMs))
-        return false;
-    QElapsedTimer waited;
-    waited.start();
-    while (waited.elapsed() < kServerStartMs) {
-        if (serverProblem().isEmpty()) {
-            m_keepReading = std::make_unique<Capture>(m_clock);
-            return m_keepReading->start();
-        }
-        if (m_server.state() == QProcess::NotRunning)
-            return false;
-        spin(100);
-    }
-    return false;
-}
-
-void HostileSoundTest::killServer()
-{
-    m_keepReading.reset();
-    if (m_server.state() == QProcess::NotRunning)
-        return;
-    m_server.kill();
-    m_server.waitForFinished(5000);
-}
 
 void HostileSoundTest::initTestCase()
 {
@@ -99,25 +59,9 @@ void HostileSoundTest::initTestCase()
         if (QStandardPaths::findExecutable(QLatin1String(tool)).isEmpty())
             SKIP_UNLESS_CI("xdotool, pulseaudio, parec and pactl are needed");
     }
-    QVERIFY(m_dir.isValid() && m_home.isValid());
-    QFile::setPermissions(m_dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    QDir(m_dir.path()).mkpath(QStringLiteral("state"));
-    QFile config(m_dir.filePath(QStringLiteral("default.pa")));
-    QVERIFY(config.open(QIODevice::WriteOnly));
-    config.write(QStringLiteral(
-                     "load-module module-native-protocol-unix auth-anonymous=1 auth-cookie-enabled=0 socket=%1\n"
-                     "load-module module-null-sink sink_name=%2 format=s16le rate=44100 channels=1\n"
-                     "set-default-sink %2\n")
-                     .arg(m_dir.filePath(QStringLiteral("native")), QLatin1String(kSink))
-                     .toUtf8());
-    config.close();
+    QVERIFY(m_home.isValid());
     // This process, its helpers and the program all use this private server only.
-    qputenv("XDG_RUNTIME_DIR", m_dir.path().toLocal8Bit());
-    qputenv("PULSE_RUNTIME_PATH", m_dir.path().toLocal8Bit());
-    qputenv("PULSE_STATE_PATH", m_dir.filePath(QStringLiteral("state")).toLocal8Bit());
-    qputenv("PULSE_COOKIE", m_dir.filePath(QStringLiteral("cookie")).toLocal8Bit());
-    qputenv("PULSE_SERVER", ("unix:" + m_dir.filePath(QStringLiteral("native"))).toLocal8Bit());
-    qputenv("TELVOK_SINK", kSink);
+    QVERIFY(m_server.configure());
 }
 
 void HostileSoundTest::cleanup()
@@ -126,7 +70,7 @@ void HostileSoundTest::cleanup()
         m_program.kill();
         m_program.waitForFinished();
     }
-    killServer();
+    m_server.stop(true);
 }
 
 void HostileSoundTest::startProgram()
@@ -211,7 +155,7 @@ void HostileSoundTest::noServerAtStart()
     saveAndCheck(main, QStringLiteral("typed.txt"), "EEEE\r\n");
     QCOMPARE(dismissMessages(main, 500), 0);
 
-    QVERIFY2(startServer(), "could not start the private PulseAudio server");
+    QVERIFY2(m_server.start(m_clock), "could not start the private PulseAudio server");
     Capture capture(m_clock);
     QVERIFY2(capture.start(), "parec does not deliver the null sink's monitor");
     int refused = 0;
@@ -228,7 +172,7 @@ void HostileSoundTest::noServerAtStart()
 
 void HostileSoundTest::serverKilledWhileSending()
 {
-    QVERIFY2(startServer(), "could not start the private PulseAudio server");
+    QVERIFY2(m_server.start(m_clock), "could not start the private PulseAudio server");
     startProgram();
     const QString main = mainWindow();
     QVERIFY2(!main.isEmpty(), "the main window did not appear");
@@ -244,7 +188,7 @@ void HostileSoundTest::serverKilledWhileSending()
         spin(1000);
     }
     // The server dies mid-text: one message, the transmission over.
-    killServer();
+    m_server.stop(true);
     QElapsedTimer shown;
     shown.start();
     QVERIFY2(waitFor([&] { return windows(kTitle).size() > 1; }, 10000), "no message after the server died");
@@ -259,7 +203,7 @@ void HostileSoundTest::serverKilledWhileSending()
     // than Qt's sound layer retries by itself (once, 3 s after the loss).
     if (shown.elapsed() < 5000)
         spin(int(5000 - shown.elapsed()));
-    QVERIFY2(startServer(), "could not restart the private PulseAudio server");
+    QVERIFY2(m_server.start(m_clock), "could not restart the private PulseAudio server");
     Capture capture(m_clock);
     QVERIFY(capture.start());
     int refused = 0;
