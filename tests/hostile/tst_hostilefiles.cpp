@@ -4,6 +4,7 @@
 // leaves text, file name and status panel alone, a failed save the old file.
 
 #include "CiSkip.h"
+#include "RootTools.h"
 #include "MessageWatch.h"
 #include "ModalDriver.h"
 
@@ -32,7 +33,6 @@
 #ifdef Q_OS_UNIX
 #include <fcntl.h>
 #include <sys/stat.h>
-#include <unistd.h>
 #endif
 
 namespace {
@@ -71,15 +71,6 @@ QByteArray lines(qint64 size, qint64 length)
     return bytes;
 }
 
-bool isRoot()
-{
-#ifdef Q_OS_UNIX
-    return geteuid() == 0;
-#else
-    return false;
-#endif
-}
-
 } // namespace
 
 class HostileFilesTest : public QObject {
@@ -101,13 +92,12 @@ private slots:
 private:
     // The state every refused command must leave alone.
     void expectUnchanged();
-    bool mountTmpfs(const QString &dir, const QString &options);
 
     QTemporaryDir *m_dir = nullptr;
     frmMain *m_window = nullptr;
     MessageWatch *m_watch = nullptr;
     QString m_previous;
-    QStringList m_mounts;
+    roottools::TmpfsMounts m_mounts;
 };
 
 void HostileFilesTest::init()
@@ -131,8 +121,6 @@ void HostileFilesTest::cleanup()
     m_watch = nullptr;
     delete m_window;
     m_window = nullptr;
-    for (const QString &m : std::as_const(m_mounts))
-        QProcess::execute(QStringLiteral("umount"), {QStringLiteral("-l"), m});
     m_mounts.clear();
     delete m_dir;
 }
@@ -142,19 +130,6 @@ void HostileFilesTest::expectUnchanged()
     QCOMPARE(m_window->Text1()->Text(), QStringLiteral("TYPED TEXT"));
     QCOMPARE(m_window->fileCommands().fileName(), m_previous);
     QCOMPARE(m_window->statusPanel()->text(), QDir::toNativeSeparators(m_previous));
-}
-
-bool HostileFilesTest::mountTmpfs(const QString &dir, const QString &options)
-{
-    if (!isRoot())
-        return false;
-    QDir().mkpath(dir);
-    if (QProcess::execute(QStringLiteral("mount"), {QStringLiteral("-t"), QStringLiteral("tmpfs"),
-                                                    QStringLiteral("-o"), options,
-                                                    QStringLiteral("tmpfs"), dir}) != 0)
-        return false;
-    m_mounts << dir;
-    return true;
 }
 
 void HostileFilesTest::openHostile_data()
@@ -328,7 +303,7 @@ void HostileFilesTest::saveFails()
     QFETCH(QString, what);
     QString folder = m_dir->filePath(QStringLiteral("folder"));
     if (what == QLatin1String("full") || what == QLatin1String("readonly")) {
-        if (!mountTmpfs(folder, QStringLiteral("size=64k")))
+        if (!m_mounts.mount(folder, QStringLiteral("size=64k")))
             SKIP_UNLESS_CI("mounting a tmpfs needs root");
     } else {
         QVERIFY(QDir().mkpath(folder));
@@ -340,8 +315,7 @@ void HostileFilesTest::saveFails()
     const QString text = what == QLatin1String("full") ? QString(200000, u'E') : QStringLiteral("NEW TEXT");
     w.Text1()->setText(text);
     if (what == QLatin1String("readonly"))
-        QCOMPARE(QProcess::execute(QStringLiteral("mount"),
-                                   {QStringLiteral("-o"), QStringLiteral("remount,ro"), folder}), 0);
+        QVERIFY(roottools::TmpfsMounts::remountReadOnly(folder));
     if (what == QLatin1String("directory")) {
         QFile::remove(path);
         QVERIFY(QDir().mkpath(path));

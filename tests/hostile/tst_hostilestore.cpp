@@ -4,6 +4,7 @@
 // of the store when it closes.
 
 #include "CiSkip.h"
+#include "RootTools.h"
 #include "MessageWatch.h"
 
 #include "engine/constants.h"
@@ -24,7 +25,6 @@
 #include <cmath>
 
 #ifdef Q_OS_UNIX
-#include <unistd.h>
 #endif
 
 namespace {
@@ -90,15 +90,6 @@ QByteArray readAll(const QString &path)
 {
     QFile f(path);
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<unreadable>");
-}
-
-bool isRoot()
-{
-#ifdef Q_OS_UNIX
-    return geteuid() == 0;
-#else
-    return false;
-#endif
 }
 
 Settings defaultRecord()
@@ -435,7 +426,7 @@ void HostileStoreTest::unreadableStore()
         w.close();
         return;
     }
-    if (!isRoot())
+    if (!roottools::isRoot())
         SKIP_UNLESS_CI("an unreadable store needs root, to hand it to another user");
     if (QStandardPaths::findExecutable(QStringLiteral("setpriv")).isEmpty())
         SKIP_UNLESS_CI("setpriv is needed to run as an unprivileged user");
@@ -449,20 +440,8 @@ void HostileStoreTest::unreadableStore()
     // Directory and store belong to the child's user; the store is write-only.
     QCOMPARE(QProcess::execute(QStringLiteral("chown"), {QStringLiteral("-R"), QStringLiteral("65534:65534"), dir}), 0);
     QFile::setPermissions(path, QFile::WriteOwner);
-    QProcess child;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QString::fromLatin1(kChildEnv), path);
-    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-    env.insert(QStringLiteral("XDG_RUNTIME_DIR"), QDir::tempPath());
-    child.setProcessEnvironment(env);
-    child.setProcessChannelMode(QProcess::MergedChannels);
-    child.start(QStringLiteral("setpriv"),
-                {QStringLiteral("--reuid=65534"), QStringLiteral("--regid=65534"),
-                 QStringLiteral("--clear-groups"), QCoreApplication::applicationFilePath(),
-                 QStringLiteral("unreadableStore")});
-    QVERIFY(child.waitForFinished(60000));
-    QVERIFY2(child.exitStatus() == QProcess::NormalExit && child.exitCode() == 0,
-             child.readAll().constData());
+    const QString child = roottools::runAsNobody(kChildEnv, path, QStringLiteral("unreadableStore"), 60000);
+    QVERIFY2(child.isEmpty(), qPrintable(child));
     // The closing save of a store it could not read must not have replaced it.
     QCOMPARE(readAll(path), stored);
 }
@@ -471,17 +450,16 @@ void HostileStoreTest::malformedOnReadOnlyMount()
 {
     // A malformed store the closing save cannot rewrite: the failure is reported
     // even though reading already flagged the file.
-    if (!isRoot())
+    if (!roottools::isRoot())
         SKIP_UNLESS_CI("mounting a tmpfs needs root");
     const QString dir = m_dir->filePath(QStringLiteral("ro"));
     QVERIFY(QDir().mkpath(dir));
-    QCOMPARE(QProcess::execute(QStringLiteral("mount"), {QStringLiteral("-t"), QStringLiteral("tmpfs"),
-                                                        QStringLiteral("-o"), QStringLiteral("size=1m"),
-                                                        QStringLiteral("tmpfs"), dir}), 0);
+    roottools::TmpfsMounts mounts;
+    QVERIFY(mounts.mount(dir, QStringLiteral("size=1m")));
     const QString path = dir + QStringLiteral("/store.ini");
     const QByteArray stored = "\xef\xbb\xbf[CW]\nWPM=30\n\x01\xff=x\n";
     QVERIFY(writeFile(path, stored));
-    QProcess::execute(QStringLiteral("mount"), {QStringLiteral("-o"), QStringLiteral("remount,ro"), dir});
+    QVERIFY(roottools::TmpfsMounts::remountReadOnly(dir));
     QStringList startUp;
     frmMain &w = start(path, &startUp);
     QVERIFY2(startUp.isEmpty(), qPrintable(startUp.join(QLatin1String(" | "))));
@@ -489,7 +467,7 @@ void HostileStoreTest::malformedOnReadOnlyMount()
     w.close();
     const QStringList atClose = m_watch->messages;
     const QByteArray after = readAll(path);
-    QProcess::execute(QStringLiteral("umount"), {QStringLiteral("-l"), dir});
+    mounts.clear();
     QCOMPARE(atClose, QStringList{QStringLiteral("Indstillingerne kunne ikke gemmes.")});
     QCOMPARE(after, stored);
 }

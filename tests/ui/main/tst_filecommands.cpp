@@ -19,11 +19,11 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include "CiSkip.h"
+#include "RootTools.h"
 
 #include <QTest>
 
 #ifdef Q_OS_UNIX
-#include <unistd.h>
 #endif
 
 namespace {
@@ -38,15 +38,6 @@ bool writeFile(const QString &path, const QByteArray &bytes)
 {
     QFile f(path);
     return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
-}
-
-bool isRoot()
-{
-#ifdef Q_OS_UNIX
-    return geteuid() == 0;
-#else
-    return false;
-#endif
 }
 
 const char *const kChildEnv = "TST_FILECOMMANDS_UNREADABLE";
@@ -94,14 +85,13 @@ private slots:
 
 private:
     void expectUnchanged(const QString &what);
-    bool mountTmpfs(const QString &dir, const QString &options);
 
     QTemporaryDir *m_dir = nullptr;
     QWidget *m_owner = nullptr;
     TextBox *m_box = nullptr;
     QLabel *m_status = nullptr;
     FileCommands *m_files = nullptr;
-    QStringList m_mounts;
+    roottools::TmpfsMounts m_mounts;
 };
 
 void FileCommandsTest::init()
@@ -120,8 +110,6 @@ void FileCommandsTest::init()
 
 void FileCommandsTest::cleanup()
 {
-    for (const QString &m : std::as_const(m_mounts))
-        QProcess::execute(QStringLiteral("umount"), {QStringLiteral("-l"), m});
     m_mounts.clear();
     delete m_owner;
     delete m_dir;
@@ -132,19 +120,6 @@ void FileCommandsTest::expectUnchanged(const QString &what)
     QVERIFY2(m_box->Text() == QStringLiteral("typed text"), qPrintable(what));
     QCOMPARE(m_files->fileName(), m_dir->filePath(QStringLiteral("previous.txt")));
     QCOMPARE(m_status->text(), QDir::toNativeSeparators(m_dir->filePath(QStringLiteral("previous.txt"))));
-}
-
-bool FileCommandsTest::mountTmpfs(const QString &dir, const QString &options)
-{
-    if (!isRoot())
-        return false;
-    QDir().mkpath(dir);
-    if (QProcess::execute(QStringLiteral("mount"), {QStringLiteral("-t"), QStringLiteral("tmpfs"),
-                                                    QStringLiteral("-o"), options,
-                                                    QStringLiteral("tmpfs"), dir}) != 0)
-        return false;
-    m_mounts << dir;
-    return true;
 }
 
 void FileCommandsTest::readLines_data()
@@ -271,7 +246,7 @@ void FileCommandsTest::loadUnreadable()
     const QString path = dir + QStringLiteral("/secret.txt");
     QVERIFY(writeFile(path, "SECRET\r\n"));
     QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
-    if (!isRoot()) {
+    if (!roottools::isRoot()) {
         QFile::setPermissions(path, QFileDevice::Permissions());
         ModalDriver driver;
         driver.thenMessage();
@@ -281,20 +256,8 @@ void FileCommandsTest::loadUnreadable()
     }
     if (QStandardPaths::findExecutable(QStringLiteral("setpriv")).isEmpty())
         SKIP_UNLESS_CI("setpriv is needed to run as an unprivileged user");
-    QProcess child;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QString::fromLatin1(kChildEnv), path);
-    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-    env.insert(QStringLiteral("XDG_RUNTIME_DIR"), QDir::tempPath());
-    child.setProcessEnvironment(env);
-    child.setProcessChannelMode(QProcess::MergedChannels);
-    child.start(QStringLiteral("setpriv"),
-                {QStringLiteral("--reuid=65534"), QStringLiteral("--regid=65534"),
-                 QStringLiteral("--clear-groups"), QCoreApplication::applicationFilePath(),
-                 QStringLiteral("loadUnreadable")});
-    QVERIFY(child.waitForFinished(30000));
-    QVERIFY2(child.exitStatus() == QProcess::NormalExit && child.exitCode() == 0,
-             child.readAll().constData());
+    const QString child = roottools::runAsNobody(kChildEnv, path, QStringLiteral("loadUnreadable"), 30000);
+    QVERIFY2(child.isEmpty(), qPrintable(child));
 }
 
 void FileCommandsTest::saveBelowRegularFile()
@@ -312,12 +275,11 @@ void FileCommandsTest::saveBelowRegularFile()
 void FileCommandsTest::saveReadOnlyMount()
 {
     const QString dir = m_dir->filePath(QStringLiteral("ro"));
-    if (!mountTmpfs(dir, QStringLiteral("size=1m")))
+    if (!m_mounts.mount(dir, QStringLiteral("size=1m")))
         SKIP_UNLESS_CI("mounting a tmpfs needs root");
     const QString path = dir + QStringLiteral("/kept.txt");
     QVERIFY(writeFile(path, "KEEP\r\n"));
-    QCOMPARE(QProcess::execute(QStringLiteral("mount"),
-                               {QStringLiteral("-o"), QStringLiteral("remount,ro"), dir}), 0);
+    QVERIFY(roottools::TmpfsMounts::remountReadOnly(dir));
     ModalDriver driver;
     driver.thenMessage();
     QVERIFY(!m_files->saveTo(path));
@@ -329,7 +291,7 @@ void FileCommandsTest::saveReadOnlyMount()
 void FileCommandsTest::saveFullDisk()
 {
     const QString dir = m_dir->filePath(QStringLiteral("full"));
-    if (!mountTmpfs(dir, QStringLiteral("size=64k")))
+    if (!m_mounts.mount(dir, QStringLiteral("size=64k")))
         SKIP_UNLESS_CI("mounting a tmpfs needs root");
     const QString path = dir + QStringLiteral("/kept.txt");
     QVERIFY(writeFile(path, "KEEP\r\n"));
