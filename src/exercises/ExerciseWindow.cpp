@@ -107,27 +107,26 @@ void selectOnFocus(QRadioButton *button, std::function<void()> click)
     button->installEventFilter(new FocusSelects(button, std::move(click)));
 }
 
-CommandButtons addCommandButtons(QDialog &window, const QString &caption, double left, double top)
+void addCommandButtons(QDialog &window, const QString &caption, double left, double top,
+                       QPushButton *&cmdØvelse, QPushButton *&cmdLuk)
 {
     constexpr double kWidth = 1455, kHeight = 375, kStep = 480;
-    CommandButtons b{new QPushButton(caption, &window),
-                     new QPushButton(QObject::tr("&Luk"), &window)};
-    b.cmdØvelse->setObjectName(QStringLiteral("cmdØvelse"));
-    b.cmdØvelse->setGeometry(ui::twipsRect(left, top, kWidth, kHeight, &window));
-    b.cmdØvelse->setDefault(true);
-    b.cmdLuk->setObjectName(QStringLiteral("cmdLuk"));
-    b.cmdLuk->setGeometry(ui::twipsRect(left, top + kStep, kWidth, kHeight, &window));
-    QObject::connect(b.cmdLuk, &QPushButton::clicked, &window, &QDialog::reject);
-    return b;
+    cmdØvelse = new QPushButton(caption, &window);
+    cmdØvelse->setObjectName(QStringLiteral("cmdØvelse"));
+    cmdØvelse->setGeometry(ui::twipsRect(left, top, kWidth, kHeight, &window));
+    cmdØvelse->setDefault(true);
+    cmdLuk = new QPushButton(QObject::tr("&Luk"), &window);
+    cmdLuk->setObjectName(QStringLiteral("cmdLuk"));
+    cmdLuk->setGeometry(ui::twipsRect(left, top + kStep, kWidth, kHeight, &window));
+    QObject::connect(cmdLuk, &QPushButton::clicked, &window, &QDialog::reject);
 }
 
-GroupsFrame addGroupsFrame(QDialog &window, const GroupsFrameLayout &twips)
+void addGroupsFrame(QDialog &window, const GroupsFrameLayout &twips, GroupsFrame f)
 {
     const auto place = [&window](QWidget *w, const char *name, const TwipsRect &r) {
         w->setObjectName(QString::fromUtf8(name));
         w->setGeometry(ui::twipsRect(r.left, r.top, r.width, r.height, &window));
     };
-    GroupsFrame f{};
     f.Frame2 = new QGroupBox(QObject::tr("5-bogstavsgrupper"), &window);
     place(f.Frame2, "Frame2", twips.frame);
     f.txtAntal = new QLineEdit(QStringLiteral("20"), f.Frame2);
@@ -139,7 +138,6 @@ GroupsFrame addGroupsFrame(QDialog &window, const GroupsFrameLayout &twips)
     place(f.Label3, "Label3", twips.label);
     ui::installKeyFilter(f.txtAntal, kCountAccepted.toString(), false);
     ui::installKeyFilter(f.txtTegn, kCharactersAccepted.toString(), true);
-    return f;
 }
 
 } // namespace exercises

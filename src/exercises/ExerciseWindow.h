@@ -52,33 +52,30 @@ void fitCaptions(QWidget &window);
 void selectOnFocus(QRadioButton *button, std::function<void()> click);
 
 // The two command buttons of every exercise window, the one below the other: the
-// default button "cmdØvelse" with the given caption at (left, top) twips, and
-// "cmdLuk" ("&Luk"), which closes the window.
-struct CommandButtons {
-    QPushButton *cmdØvelse;
-    QPushButton *cmdLuk;
-};
-CommandButtons addCommandButtons(QDialog &window, const QString &caption, double left, double top);
+// default button cmdØvelse with the given caption at (left, top) twips, and cmdLuk
+// ("&Luk"), which closes the window.
+void addCommandButtons(QDialog &window, const QString &caption, double left, double top,
+                       QPushButton *&cmdØvelse, QPushButton *&cmdLuk);
 
 // Twips rectangles: left, top, width, height.
 struct TwipsRect {
     double left, top, width, height;
 };
 
-// The "5-bogstavsgrupper" frame of the two group windows: the count box "txtAntal"
-// (20 to start with), the label "Label3" ("Bestående af tegnene:") and the
-// character box "txtTegn", each with its key filter. The frame's rectangle is in
+// The "5-bogstavsgrupper" frame Frame2 of the two group windows: the count box
+// txtAntal (20 to start with), the label Label3 ("Bestående af tegnene:") and the
+// character box txtTegn, each box with its key filter. The frame's rectangle is in
 // the window, the others in the frame. What stands before the count box is the
 // caller's.
 struct GroupsFrameLayout {
     TwipsRect frame, count, label, characters;
 };
 struct GroupsFrame {
-    QGroupBox *Frame2;
-    QLineEdit *txtAntal;
-    QLineEdit *txtTegn;
-    QLabel *Label3;
+    QGroupBox *&Frame2;
+    QLineEdit *&txtAntal;
+    QLineEdit *&txtTegn;
+    QLabel *&Label3;
 };
-GroupsFrame addGroupsFrame(QDialog &window, const GroupsFrameLayout &twips);
+void addGroupsFrame(QDialog &window, const GroupsFrameLayout &twips, GroupsFrame made);
 
 } // namespace exercises

@@ -17,20 +17,14 @@ frm5grp::frm5grp(Morse &morse, QWidget *owner) : QDialog(owner), m_morse(morse)
     setWindowTitle(tr("Dan 5-bogstavsgrupper"));
 
     // Created in tab order.
-    const exercises::CommandButtons buttons =
-        exercises::addCommandButtons(*this, tr("&Dan grupper"), 6360, 120);
-    cmdØvelse = buttons.cmdØvelse;
-    cmdLuk = buttons.cmdLuk;
+    exercises::addCommandButtons(*this, tr("&Dan grupper"), 6360, 120, cmdØvelse, cmdLuk);
 
-    const exercises::GroupsFrame groups = exercises::addGroupsFrame(
-        *this, {.frame = {135, 255, 6045, 720},
-                .count = {600, 270, 375, 285},
-                .label = {1035, 315, 1620, 195},
-                .characters = {2730, 285, 3240, 285}});
-    Frame2 = groups.Frame2;
-    txtAntal = groups.txtAntal;
-    txtTegn = groups.txtTegn;
-    Label3 = groups.Label3;
+    exercises::addGroupsFrame(*this,
+                              {.frame = {135, 255, 6045, 720},
+                               .count = {600, 270, 375, 285},
+                               .label = {1035, 315, 1620, 195},
+                               .characters = {2730, 285, 3240, 285}},
+                              {Frame2, txtAntal, txtTegn, Label3});
     Label1 = new QLabel(tr("Dan"), Frame2);
     Label1->setObjectName(QStringLiteral("Label1"));
     Label1->setGeometry(ui::twipsRect(150, 330, 300, 195, this));

@@ -37,10 +37,7 @@ frmOv1::frmOv1(Morse &morse, QWidget *owner) : QDialog(owner), m_morse(morse)
         option->setObjectName(QStringLiteral("optØvelse%1").arg(i));
         optØvelse[size_t(i)] = option;
     }
-    const exercises::CommandButtons buttons =
-        exercises::addCommandButtons(*this, tr("&Dan Øvelse"), 6840, 2985);
-    cmdØvelse = buttons.cmdØvelse;
-    cmdLuk = buttons.cmdLuk;
+    exercises::addCommandButtons(*this, tr("&Dan Øvelse"), 6840, 2985, cmdØvelse, cmdLuk);
 
     for (int i = 1; i < practice::kExercise1Count; ++i)
         setTabOrder(optØvelse[size_t(i - 1)], optØvelse[size_t(i)]);

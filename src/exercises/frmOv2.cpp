@@ -48,21 +48,15 @@ frmOv2::frmOv2(Morse &morse, QWidget *owner) : QDialog(owner), m_morse(morse)
         optØvelse[size_t(i)] = option;
     }
 
-    const exercises::CommandButtons buttons =
-        exercises::addCommandButtons(*this, tr("&Dan Øvelse"), 6480, 4455);
-    cmdØvelse = buttons.cmdØvelse;
-    cmdLuk = buttons.cmdLuk;
+    exercises::addCommandButtons(*this, tr("&Dan Øvelse"), 6480, 4455, cmdØvelse, cmdLuk);
 
     // The frame reads as one sentence: Dan [count] Bestående af tegnene: [characters].
-    const exercises::GroupsFrame groups = exercises::addGroupsFrame(
-        *this, {.frame = {135, 4560, 6255, 735},
-                .count = {810, 270, 375, 285},
-                .label = {1245, 315, 1620, 195},
-                .characters = {2925, 270, 3240, 285}});
-    Frame2 = groups.Frame2;
-    txtAntal = groups.txtAntal;
-    txtTegn = groups.txtTegn;
-    Label3 = groups.Label3;
+    exercises::addGroupsFrame(*this,
+                              {.frame = {135, 4560, 6255, 735},
+                               .count = {810, 270, 375, 285},
+                               .label = {1245, 315, 1620, 195},
+                               .characters = {2925, 270, 3240, 285}},
+                              {Frame2, txtAntal, txtTegn, Label3});
     chkGrupper = new QCheckBox(tr("Dan"), Frame2);
     chkGrupper->setObjectName(QStringLiteral("chkGrupper"));
     chkGrupper->setGeometry(ui::twipsRect(135, 285, 615, 255, this));

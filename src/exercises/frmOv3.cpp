@@ -44,10 +44,7 @@ frmOv3::frmOv3(Morse &morse, QWidget *owner) : QDialog(owner), m_morse(morse)
     cboØvelser->setObjectName(QStringLiteral("cboØvelser"));
     cboØvelser->setGeometry(ui::twipsRect(960, 2940, 1935, 315, this));
     cboØvelser->setMaxVisibleItems(practice::kCourseCount);
-    const exercises::CommandButtons buttons =
-        exercises::addCommandButtons(*this, tr("&Dan Øvelse"), 5280, 240);
-    cmdØvelse = buttons.cmdØvelse;
-    cmdLuk = buttons.cmdLuk;
+    exercises::addCommandButtons(*this, tr("&Dan Øvelse"), 5280, 240, cmdØvelse, cmdLuk);
 
     setTabOrder(txtInfo, cboØvelser);
     setTabOrder(cboØvelser, cmdØvelse);
