@@ -2,6 +2,7 @@
 // memory of the idle window; loading and showing a 16 MiB text file; one typed key
 // and one selection step in a 200 000-character text. Run on a display (Xvfb).
 
+#include "ProcessFigures.h"
 #include "engine/sound_device/SimulatedSoundDevice.h"
 #include "settings/SettingsStore.h"
 #include "ui/main/FileCommands.h"
@@ -17,22 +18,6 @@
 
 #include <cstdio>
 
-namespace {
-
-long residentKiB()
-{
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray &line : status.readAll().split('\n')) {
-        if (line.startsWith("VmRSS:"))
-            return line.mid(6).trimmed().split(' ').value(0).toLong();
-    }
-    return -1;
-}
-
-} // namespace
-
 int main(int argc, char *argv[])
 {
     QElapsedTimer total;
@@ -46,7 +31,7 @@ int main(int argc, char *argv[])
         return 1;
     std::printf("start-up to visible window: %.3f s\n", double(total.nsecsElapsed()) / 1e9);
     QTest::qWait(300);
-    std::printf("idle window RSS: %.1f MB\n", double(residentKiB()) / 1024);
+    std::printf("idle window RSS: %.1f MB\n", double(bench::residentKiB()) / 1024);
 
     // 16 MiB of 60-character lines.
     const QString big = dir.filePath(QStringLiteral("big.txt"));
@@ -64,7 +49,7 @@ int main(int argc, char *argv[])
     QCoreApplication::processEvents();
     window.Text1()->repaint();
     std::printf("load and show 16 MiB file: %.3f s (RSS %.0f MB)\n", double(t.nsecsElapsed()) / 1e9,
-                double(residentKiB()) / 1024);
+                double(bench::residentKiB()) / 1024);
 
     window.Text1()->setText(QString(200000 / 60, u'x').replace(u'x', QStringLiteral("EEEEEEEEEEEEEEEEEEEEEEEEEEEEEEEEEEEEEEEEEEEEEEEEEEEEEEEEEE\r\n")));
     window.Text1()->setFocus();

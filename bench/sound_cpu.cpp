@@ -5,6 +5,7 @@
 //
 //   sound_cpu [seconds]
 
+#include "ProcessFigures.h"
 #include "SoundCapture.h"
 #include "engine/Morse.h"
 #include "engine/sound_device/QtSoundDevice.h"
@@ -13,27 +14,6 @@
 
 #include <cstdio>
 #include <ctime>
-
-#ifdef Q_OS_UNIX
-#include <sys/resource.h>
-#endif
-
-namespace {
-
-// CPU seconds used by every thread of this process so far.
-double processCpuSeconds()
-{
-#ifdef Q_OS_UNIX
-    rusage u {};
-    getrusage(RUSAGE_SELF, &u);
-    return double(u.ru_utime.tv_sec + u.ru_stime.tv_sec)
-        + double(u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
-#else
-    return double(std::clock()) / CLOCKS_PER_SEC;
-#endif
-}
-
-} // namespace
 
 int main(int argc, char *argv[])
 {
@@ -68,11 +48,11 @@ int main(int argc, char *argv[])
     QEventLoop loop;
     QTimer::singleShot(seconds * 1000, &loop, &QEventLoop::quit);
     QElapsedTimer wall;
-    const double cpuBefore = processCpuSeconds();
+    const double cpuBefore = bench::processCpuSeconds();
     wall.start();
     morse.StartSending();
     loop.exec();
-    const double cpu = processCpuSeconds() - cpuBefore;
+    const double cpu = bench::processCpuSeconds() - cpuBefore;
     const double elapsed = double(wall.nsecsElapsed()) / 1e9;
     const bool stillSending = morse.isSending();
     morse.StopSending();

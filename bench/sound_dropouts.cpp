@@ -10,6 +10,7 @@
 // The second form compares a capture made elsewhere (raw s16le mono 44100 Hz)
 // with a WAV file from telvok-cw-send -o.
 
+#include "ProcessFigures.h"
 #include "SoundCapture.h"
 #include "engine/Morse.h"
 #include "engine/sound_device/QtSoundDevice.h"
@@ -27,18 +28,6 @@
 using namespace soundtest;
 
 namespace {
-
-// Resident memory of this process in KiB (Linux), or -1 elsewhere.
-long residentKiB()
-{
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray &line : status.readAll().split('\n'))
-        if (line.startsWith("VmRSS:"))
-            return line.mid(6).trimmed().split(' ').first().toLong();
-    return -1;
-}
 
 struct Comparison {
     qint64 compared = 0;    // reference samples checked
@@ -180,7 +169,7 @@ int main(int argc, char *argv[])
     // Memory while sending: sampled every 10 s once the stream has settled.
     std::vector<long> rss;
     QTimer memory;
-    QObject::connect(&memory, &QTimer::timeout, [&rss] { rss.push_back(residentKiB()); });
+    QObject::connect(&memory, &QTimer::timeout, [&rss] { rss.push_back(bench::residentKiB()); });
     memory.start(10000);
 
     morse.gsCWTekst = text;

@@ -2,6 +2,7 @@
 // is shown and the resident memory after it, for short lines and for one long line.
 // The figures behind the size limit of "Å&bn...". Run on a display or offscreen.
 
+#include "ProcessFigures.h"
 #include "engine/sound_device/SimulatedSoundDevice.h"
 #include "settings/SettingsStore.h"
 #include "ui/main/FileCommands.h"
@@ -18,18 +19,6 @@
 #include <cstdio>
 
 namespace {
-
-long residentKiB()
-{
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray &line : status.readAll().split('\n')) {
-        if (line.startsWith("VmRSS:"))
-            return line.mid(6).trimmed().split(' ').value(0).toLong();
-    }
-    return -1;
-}
 
 bool writeText(const QString &path, qint64 bytes, int lineLength)
 {
@@ -51,7 +40,7 @@ int main(int argc, char *argv[])
     const QString ini = dir.filePath(QStringLiteral("store.ini"));
     const QString path = dir.filePath(QStringLiteral("text.txt"));
     // Up to the limit: a larger file is refused with a message box.
-    const std::vector<qint64> sizesMiB = {1, 2, 4};
+    const std::vector<qint64> sizesMiB = {1, 4, 16};
     for (const int lineLength : {60, 0}) {
         for (const qint64 mib : sizesMiB) {
             frmMain window(std::make_unique<SimulatedSoundDevice>(),
@@ -60,7 +49,7 @@ int main(int argc, char *argv[])
             if (!QTest::qWaitForWindowExposed(&window))
                 return 1;
             QCoreApplication::processEvents();
-            const long before = residentKiB();
+            const long before = bench::residentKiB();
             if (!writeText(path, mib << 20, lineLength))
                 return 1;
             QElapsedTimer t;
@@ -75,7 +64,7 @@ int main(int argc, char *argv[])
             const double toEnd = double(t.nsecsElapsed()) / 1e9;
             std::printf("%3lld MiB, %s: %s in %.3f s, to the end %.3f s, +%.0f MB resident\n", mib,
                         lineLength ? "60-character lines" : "1 MiB lines", ok ? "loaded" : "refused",
-                        seconds, toEnd, double(residentKiB() - before) / 1024);
+                        seconds, toEnd, double(bench::residentKiB() - before) / 1024);
             std::fflush(stdout);
             window.close();
         }
