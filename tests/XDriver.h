@@ -31,6 +31,19 @@ inline QString run(const QString &program, const QStringList &args, int timeoutM
     return QString::fromLocal8Bit(p.readAllStandardOutput()).trimmed();
 }
 
+// Starts the program on the test display (xcb), its settings under configHome and
+// its messages on this process's error output. False when it did not start.
+inline bool startOnDisplay(QProcess &program, const QString &executable, const QString &configHome)
+{
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("XDG_CONFIG_HOME"), configHome);
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+    program.setProcessEnvironment(env);
+    program.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    program.start(executable, {});
+    return program.waitForStarted();
+}
+
 inline QString xdotool(const QStringList &args)
 {
     return run(QStringLiteral("xdotool"), args);

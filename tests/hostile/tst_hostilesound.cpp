@@ -75,13 +75,7 @@ void HostileSoundTest::cleanup()
 
 void HostileSoundTest::startProgram()
 {
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("XDG_CONFIG_HOME"), m_home.path());
-    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
-    m_program.setProcessEnvironment(env);
-    m_program.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    m_program.start(QStringLiteral(TELVOK_CW), {});
-    QVERIFY(m_program.waitForStarted());
+    QVERIFY(startOnDisplay(m_program, QStringLiteral(TELVOK_CW), m_home.path()));
 }
 
 QString HostileSoundTest::mainWindow()
