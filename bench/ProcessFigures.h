@@ -1,5 +1,6 @@
 #pragma once
-// What the benchmarks report about their own process: resident memory and CPU time.
+// What the benchmarks report about their own process and its children: resident
+// memory and CPU time.
 
 #include <QByteArray>
 #include <QFile>
@@ -25,16 +26,33 @@ inline long residentKiB()
     return -1;
 }
 
-// CPU seconds used by every thread of this process so far.
+#ifdef Q_OS_UNIX
+inline double usageSeconds(int who)
+{
+    rusage u{};
+    getrusage(who, &u);
+    return double(u.ru_utime.tv_sec + u.ru_stime.tv_sec)
+        + double(u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
+}
+#endif
+
+// CPU seconds (user + system) used by every thread of this process so far.
 inline double processCpuSeconds()
 {
 #ifdef Q_OS_UNIX
-    rusage u{};
-    getrusage(RUSAGE_SELF, &u);
-    return double(u.ru_utime.tv_sec + u.ru_stime.tv_sec)
-        + double(u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
+    return usageSeconds(RUSAGE_SELF);
 #else
     return double(std::clock()) / CLOCKS_PER_SEC;
+#endif
+}
+
+// CPU seconds used by the finished child processes; -1 where unknown.
+inline double childCpuSeconds()
+{
+#ifdef Q_OS_UNIX
+    return usageSeconds(RUSAGE_CHILDREN);
+#else
+    return -1;
 #endif
 }
 

@@ -2,6 +2,7 @@
 // 20 WPM, for the whole "telvok-cw-send -o" process (target 10 000x real time) and
 // for the same engine path inside this process without the file.
 
+#include "ProcessFigures.h"
 #include "render_text.h"
 
 #include "engine/Cp1252.h"
@@ -19,26 +20,9 @@
 #include <cstdio>
 #include <ctime>
 
-#ifdef Q_OS_UNIX
-#include <sys/resource.h>
-#endif
-
 namespace {
 
 constexpr int kRuns = 5;
-
-// CPU seconds used by finished child processes (user + system); -1 where unknown.
-double childCpuSeconds()
-{
-#ifdef Q_OS_UNIX
-    rusage usage {};
-    getrusage(RUSAGE_CHILDREN, &usage);
-    return double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec)
-        + double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
-#else
-    return -1;
-#endif
-}
 
 void report(const char *label, double audioSeconds, double wallSeconds, double cpuSeconds)
 {
@@ -108,7 +92,7 @@ int main(int argc, char *argv[])
     for (int i = 0; i < kRuns; ++i) {
         QProcess p;
         p.setProcessEnvironment(env);
-        const double cpu0 = childCpuSeconds();
+        const double cpu0 = bench::childCpuSeconds();
         QElapsedTimer wall;
         wall.start();
         p.start(QStringLiteral(TELVOK_CW_SEND), {"--wpm", "20", "-o", out, in});
@@ -117,7 +101,7 @@ int main(int argc, char *argv[])
             return 1;
         }
         best = std::min(best, double(wall.nsecsElapsed()) / 1e9);
-        bestCpu = std::min(bestCpu, childCpuSeconds() - cpu0);
+        bestCpu = std::min(bestCpu, bench::childCpuSeconds() - cpu0);
     }
     audio = double(QFileInfo(out).size() - 44) / morse::kBufferBytes;
     report("telvok-cw-send -o (whole process)", audio, best, bestCpu);
