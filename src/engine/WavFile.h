@@ -45,9 +45,11 @@ public:
 
 private:
     bool fail(Error error);
+    bool flush();
 
     QString m_path;
     QSaveFile m_file;
+    QByteArray m_pending;       // samples not yet written; one buffer, reused
     qint64 m_dataBytes = 0;
     Error m_error = Error::None;
     bool m_open = false;
