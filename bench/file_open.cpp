@@ -1,5 +1,6 @@
 // Opening text files of growing size into the main window: the time until the text
-// is shown and the resident memory after it, for short lines and for one long line.
+// is shown and the resident memory after it, for short lines and for one line
+// without a break (the slowest text to lay out).
 // The figures behind the size limit of "Å&bn...". Run on a display or offscreen.
 
 #include "ProcessFigures.h"
@@ -63,7 +64,7 @@ int main(int argc, char *argv[])
             window.Text1()->repaint();
             const double toEnd = double(t.nsecsElapsed()) / 1e9;
             std::printf("%3lld MiB, %s: %s in %.3f s, to the end %.3f s, +%.0f MB resident\n", mib,
-                        lineLength ? "60-character lines" : "1 MiB lines", ok ? "loaded" : "refused",
+                        lineLength ? "60-character lines" : "no line break", ok ? "loaded" : "refused",
                         seconds, toEnd, double(bench::residentKiB() - before) / 1024);
             std::fflush(stdout);
             window.close();
