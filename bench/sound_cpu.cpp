@@ -15,7 +15,7 @@
 #include <cstdio>
 #include <ctime>
 
-int main(int argc, char *argv[])
+static int run(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
     const int seconds = argc > 1 ? std::max(1, QString::fromLocal8Bit(argv[1]).toInt()) : 30;
@@ -62,4 +62,9 @@ int main(int argc, char *argv[])
     std::printf("still sending at the end: %s; device failures: %d; underruns: %d\n",
                 stillSending ? "yes" : "NO", failures, device->underruns());
     return stillSending && failures == 0 ? 0 : 1;
+}
+
+int main(int argc, char *argv[])
+{
+    return QtSoundDevice::finishProcess(run(argc, argv));
 }

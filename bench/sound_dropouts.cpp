@@ -105,7 +105,7 @@ int compareFiles(const QString &capturedPath, const QString &referencePath)
     return c.dropouts == 0 ? 0 : 1;
 }
 
-int main(int argc, char *argv[])
+static int run(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
     if (argc == 4 && QByteArray(argv[1]) == "--compare")
@@ -210,4 +210,9 @@ int main(int argc, char *argv[])
                     "(%zu samples)\n", rss.front(), rss.back(), *lo, *hi, rss.size());
     }
     return c.dropouts == 0 && ended ? 0 : 1;
+}
+
+int main(int argc, char *argv[])
+{
+    return QtSoundDevice::finishProcess(run(argc, argv));
 }

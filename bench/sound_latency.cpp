@@ -39,7 +39,7 @@ void summary(const char *what, std::vector<double> v)
 
 } // namespace
 
-int main(int argc, char *argv[])
+static int run(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
     const int runs = argc > 1 ? std::max(1, QString::fromLocal8Bit(argv[1]).toInt()) : 20;
@@ -117,4 +117,9 @@ int main(int argc, char *argv[])
     summary("StopSending -> last sound heard", f.stop);
     std::printf("underruns: %d\n", device->underruns());
     return 0;
+}
+
+int main(int argc, char *argv[])
+{
+    return QtSoundDevice::finishProcess(run(argc, argv));
 }

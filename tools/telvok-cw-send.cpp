@@ -400,9 +400,7 @@ int playOnDevice(Settings &settings, const QString &text)
     return status != kExitOk ? status : result;
 }
 
-} // namespace
-
-int main(int argc, char *argv[])
+int run(int argc, char *argv[])
 {
     // First of all, so that Ctrl+C is never met by the default action after the
     // sound or a temporary file exists.
@@ -447,4 +445,11 @@ int main(int argc, char *argv[])
     if (options->output)
         return renderWav(settings, text, *options->output);
     return playOnDevice(settings, text);
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    return QtSoundDevice::finishProcess(run(argc, argv));
 }

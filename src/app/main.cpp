@@ -6,7 +6,11 @@
 
 int main(int argc, char *argv[])
 {
-    QApplication app(argc, argv);
-    QCoreApplication::setApplicationName(program::title());
-    return Module1::Main(std::make_unique<QtSoundDevice>());
+    int status = 0;
+    {
+        QApplication app(argc, argv);
+        QCoreApplication::setApplicationName(program::title());
+        status = Module1::Main(std::make_unique<QtSoundDevice>());
+    }
+    return QtSoundDevice::finishProcess(status);
 }

@@ -3,6 +3,7 @@
 // teardown must behave. Needs the server of scripts/services.sh; fails without it.
 
 #include "SoundCapture.h"
+#include "SoundTestMain.h"
 #include "engine/Morse.h"
 #include "engine/constants.h"
 #include "engine/sound_device/QtSoundDevice.h"
@@ -285,5 +286,5 @@ void QtSoundDeviceTest::fiftyCyclesAndTeardown()
     QVERIFY(device.open(kBufferBytes));
 }
 
-QTEST_GUILESS_MAIN(QtSoundDeviceTest)
+TELVOK_SOUND_TEST_MAIN(QtSoundDeviceTest)
 #include "tst_qtsounddevice.moc"

@@ -5,6 +5,7 @@
 
 #include "PrivateSoundServer.h"
 #include "SoundCapture.h"
+#include "SoundTestMain.h"
 #include "engine/Morse.h"
 #include "engine/sound_device/QtSoundDevice.h"
 
@@ -128,5 +129,5 @@ void QtSoundDeviceFailureTest::serverDies()
     QCOMPARE(m.noiseAfter, qint64(0));
 }
 
-QTEST_GUILESS_MAIN(QtSoundDeviceFailureTest)
+TELVOK_SOUND_TEST_MAIN(QtSoundDeviceFailureTest)
 #include "tst_qtsounddevice_failure.moc"

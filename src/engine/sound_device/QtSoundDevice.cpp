@@ -15,7 +15,20 @@
 #include <QtEndian>
 
 #include <algorithm>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
+
+#if defined(__SANITIZE_ADDRESS__)
+#define TELVOK_LEAK_CHECK 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define TELVOK_LEAK_CHECK 1
+#endif
+#endif
+#if TELVOK_LEAK_CHECK
+#include <sanitizer/lsan_interface.h>
+#endif
 
 namespace {
 
@@ -25,6 +38,10 @@ constexpr int kWatchIntervalMs = 250;   // stall check while playing
 constexpr int kPlayedOutPollMs = 5;     // processed-time check after the last sample
 constexpr qint64 kBytesPerSecond = morse::kSampleRate * morse::kBytesPerSample;   // 88200
 constexpr qint64 kEndlessBytes = qint64(1) << 30;   // what the endless ring says it holds
+
+// Set once Qt Multimedia has been asked for a sink; from then on its layer holds
+// connections to the sound server until the process ends.
+std::atomic<bool> g_soundSystemUsed{false};
 
 // Qt's PulseAudio backend makes its one connection to the sound server on the
 // thread that first starts a sink, and after the server dies it reconnects through
@@ -354,6 +371,17 @@ QtSoundDevice::~QtSoundDevice()
     release();
 }
 
+int QtSoundDevice::finishProcess(int status)
+{
+    if (!g_soundSystemUsed.load())
+        return status;
+    std::fflush(nullptr);
+#if TELVOK_LEAK_CHECK
+    __lsan_do_leak_check();
+#endif
+    std::_Exit(status);
+}
+
 bool QtSoundDevice::open(int bufferBytes)
 {
     release();
@@ -364,14 +392,13 @@ bool QtSoundDevice::open(int bufferBytes)
     }
     // Qt Multimedia is first used only once a sound server answers: Qt's layer
     // would never look for a server that was missing at that moment.
-    static bool soundSystemUsed = false;
-    if (!soundSystemUsed) {
+    if (!g_soundSystemUsed.load()) {
         SoundServerWatch::install();
         if (!SoundServerWatch::serverAnswers()) {
             m_error = tr("Lydserveren svarer ikke.");
             return false;
         }
-        soundSystemUsed = true;
+        g_soundSystemUsed.store(true);
     }
     if (!openSink(bufferBytes) && !(SoundServerWatch::reconnect() && openSink(bufferBytes)))
         return false;

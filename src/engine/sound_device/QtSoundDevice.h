@@ -46,16 +46,25 @@ public:
     // Gaps the sound server reported (stream underruns) since the device was made.
     int underruns() const { return m_underruns->load(std::memory_order_relaxed); }
 
+    // main's last call, once its own objects are gone: return finishProcess(status).
+    // When Qt's sound layer has been used, the process ends here without running
+    // the static destructors. Qt 6.4's PulseAudio layer disconnects from the server
+    // in them without holding the lock of its event thread, and a message from the
+    // server arriving in that moment aborts the process (one exit in about seven
+    // after a send). Everything the program keeps is written before; buffered
+    // output is flushed here, and a sanitizer build runs its leak check first.
+    static int finishProcess(int status);
+
 private:
     class Backend;      // owns the sink; lives in the audio thread
     class Reader;       // the ring as a sequential QIODevice; audio thread
     class Front;        // receives the audio thread's messages; UI thread
     struct Ring;        // the bytes both threads share
 
-    // Runs fn in the audio thread and waits for it. False when the thread does not
-    // answer in time: it is then abandoned and the device is closed.
     // Makes the ring, thread and sink; open() decides whether the sound system may be used.
     bool openSink(int bufferBytes);
+    // Runs fn in the audio thread and waits for it. False when the thread does not
+    // answer in time: it is then abandoned and the device is closed.
     bool callBackend(std::function<void(Backend &)> fn);
     void postBackend(std::function<void(Backend &)> fn);
     void abandonThread();
