@@ -34,6 +34,7 @@ struct Lost {
 };
 
 struct State {
+    std::vector<QPointer<QObject>> watched;
     std::vector<Lost> lost;
     bool installed = false;
 };
@@ -44,10 +45,23 @@ State &state()
     return s;
 }
 
-// Qt's layer hears of a lost server in its own thread and queues the news to its
-// connection object, which lives in the UI thread. An application event filter
-// sees that queued call arrive, and with it the object.
-class LossFilter : public QObject {
+void noteLoss(QObject *engine)
+{
+    std::vector<Lost> &lost = state().lost;
+    auto it = std::find_if(lost.begin(), lost.end(),
+                           [engine](const Lost &l) { return l.engine == engine; });
+    if (it == lost.end())
+        it = lost.insert(lost.end(), Lost{engine, {}});
+    it->since.start();
+}
+
+// Qt's connection objects are private and made inside Qt; the first queued call
+// one of them receives in the UI thread makes it known (at the latest the one
+// that reports a lost server, before it is handled). From then on its own
+// "contextFailed" signal, emitted as it lets its connection go, marks each loss.
+class EngineFinder : public QObject {
+    Q_OBJECT
+
 public:
     using QObject::QObject;
 
@@ -55,15 +69,26 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override
     {
         if (event->type() == QEvent::MetaCall
-            && qstrcmp(watched->metaObject()->className(), kEngineClass) == 0) {
-            std::vector<Lost> &lost = state().lost;
-            auto it = std::find_if(lost.begin(), lost.end(),
-                                   [watched](const Lost &l) { return l.engine == watched; });
-            if (it == lost.end())
-                it = lost.insert(lost.end(), Lost{watched, {}});
-            it->since.start();
-        }
-        return false;
+            && qstrcmp(watched->metaObject()->className(), kEngineClass) == 0)
+            watch(watched);
+        return QObject::eventFilter(watched, event);
+    }
+
+private slots:
+    void engineFailed() { noteLoss(sender()); }
+
+private:
+    void watch(QObject *engine)
+    {
+        std::vector<QPointer<QObject>> &known = state().watched;
+        std::erase_if(known, [](const QPointer<QObject> &p) { return p.isNull(); });
+        if (std::find(known.begin(), known.end(), engine) != known.end())
+            return;
+        known.emplace_back(engine);
+        if (engine->metaObject()->indexOfSignal("contextFailed()") < 0)
+            return;
+        // Direct: the signal is emitted in the UI thread, from the queued call.
+        connect(engine, SIGNAL(contextFailed()), this, SLOT(engineFailed()), Qt::DirectConnection);
     }
 };
 
@@ -113,7 +138,7 @@ void install()
     QCoreApplication *app = QCoreApplication::instance();
     if (state().installed || !app || QThread::currentThread() != app->thread())
         return;
-    app->installEventFilter(new LossFilter(app));
+    app->installEventFilter(new EngineFinder(app));
     state().installed = true;
 #endif
 }
@@ -148,3 +173,5 @@ void opened()
 }
 
 } // namespace SoundServerWatch
+
+#include "SoundServerWatch.moc"
