@@ -3,6 +3,7 @@
 // server's null-sink monitor with parec, renders the engine's reference sound on the
 // simulated device, and finds one inside the other.
 
+#include "SoundSamples.h"
 #include "engine/Morse.h"
 #include "engine/sound_device/SimulatedSoundDevice.h"
 
@@ -103,16 +104,7 @@ public:
 
     qint64 sampleCount() const { return m_data.size() / 2; }
 
-    std::vector<std::int16_t> samples() const
-    {
-        std::vector<std::int16_t> out(size_t(m_data.size() / 2));
-        for (size_t i = 0; i < out.size(); ++i) {
-            const auto lo = static_cast<unsigned char>(m_data[qsizetype(2 * i)]);
-            const auto hi = static_cast<unsigned char>(m_data[qsizetype(2 * i + 1)]);
-            out[i] = static_cast<std::int16_t>(lo | (hi << 8));
-        }
-        return out;
-    }
+    std::vector<std::int16_t> samples() const { return toSamples(m_data); }
 
     // Clock time (ns) at which the chunk holding sample index arrived; -1 if never.
     qint64 arrivalNs(qint64 index) const
@@ -153,17 +145,6 @@ private:
     QByteArray m_data;
     std::vector<Arrival> m_arrivals;
 };
-
-inline std::vector<std::int16_t> toSamples(const QByteArray &bytes)
-{
-    std::vector<std::int16_t> out(size_t(bytes.size() / 2));
-    for (size_t i = 0; i < out.size(); ++i) {
-        const auto lo = static_cast<unsigned char>(bytes[qsizetype(2 * i)]);
-        const auto hi = static_cast<unsigned char>(bytes[qsizetype(2 * i + 1)]);
-        out[i] = static_cast<std::int16_t>(lo | (hi << 8));
-    }
-    return out;
-}
 
 // What the engine plays for text with these settings, through the same engine path
 // on the simulated device: from the first sample to the last one before it stops.

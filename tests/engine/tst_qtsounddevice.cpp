@@ -16,16 +16,6 @@ using namespace soundtest;
 
 namespace {
 
-Settings soundSettings(int wpm, int tone, int volume, int farnsworth)
-{
-    Settings s;
-    s.giWPM = qint16(wpm);
-    s.giTone = qint16(tone);
-    s.glVolume = volume;
-    s.giFarnsworth = qint16(farnsworth);
-    return s;
-}
-
 std::vector<std::int16_t> tone(int samples, int period)
 {
     std::vector<std::int16_t> out(static_cast<size_t>(samples));

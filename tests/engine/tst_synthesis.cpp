@@ -1,5 +1,6 @@
 // Tone synthesis and the double-buffered transmission on the simulated device.
 
+#include "SoundSamples.h"
 #include "SymbolStream.h"
 #include "engine/Morse.h"
 #include "engine/sound_device/SimulatedSoundDevice.h"
@@ -9,29 +10,9 @@
 #include <cstring>
 
 using namespace morse;
+using namespace soundtest;
 
 namespace {
-
-Settings soundSettings(int wpm, int tone = 800, int volume = 10000, int farnsworth = 0)
-{
-    Settings s;
-    s.giWPM = qint16(wpm);
-    s.giTone = qint16(tone);
-    s.glVolume = volume;
-    s.giFarnsworth = qint16(farnsworth);
-    return s;
-}
-
-std::vector<std::int16_t> samplesOf(const QByteArray &bytes)
-{
-    std::vector<std::int16_t> out(size_t(bytes.size() / 2));
-    for (size_t i = 0; i < out.size(); ++i) {
-        const auto lo = static_cast<unsigned char>(bytes[qsizetype(2 * i)]);
-        const auto hi = static_cast<unsigned char>(bytes[qsizetype(2 * i + 1)]);
-        out[i] = static_cast<std::int16_t>(lo | (hi << 8));
-    }
-    return out;
-}
 
 // The samples a text must sound as: each symbol's element, one after the other.
 std::vector<std::int16_t> expectedSound(Morse &m, const QString &text)
@@ -239,7 +220,7 @@ void SynthesisTest::sendsExactSamples()
     QVERIFY(!rig.morse.isSending());
 
     // Everything played: whole halves, the last one holding sound, no cut-off.
-    const std::vector<std::int16_t> played = samplesOf(rig.device->played());
+    const std::vector<std::int16_t> played = toSamples(rig.device->played());
     QCOMPARE(played.size() % size_t(kHalfSamples), size_t(0));
     QVERIFY(played.size() >= expected.size());
     QVERIFY(std::equal(expected.begin(), expected.end(), played.begin()));
@@ -306,7 +287,7 @@ void SynthesisTest::stopMidCharacter()
     const std::vector<std::int16_t> expected = expectedSound(rig.morse, rig.morse.gsCWTekst);
     QVERIFY(rig.morse.StartSending());
     rig.device->runUntilStopped(kSampleRate * 10);
-    const std::vector<std::int16_t> played = samplesOf(rig.device->played());
+    const std::vector<std::int16_t> played = toSamples(rig.device->played());
     QVERIFY(std::equal(expected.begin(), expected.end(), played.begin()));
     QCOMPARE(rig.ended, 1);
 }

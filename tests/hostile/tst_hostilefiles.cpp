@@ -5,6 +5,7 @@
 
 #include "CiSkip.h"
 #include "RootTools.h"
+#include "TestFiles.h"
 #include "MessageWatch.h"
 #include "ModalDriver.h"
 
@@ -35,21 +36,11 @@
 #include <sys/stat.h>
 #endif
 
+using namespace testfiles;
+
 namespace {
 
 constexpr qint64 kLimit = FileCommands::kMaxFileBytes;
-
-QByteArray readAll(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<unreadable>");
-}
-
-bool writeFile(const QString &path, const QByteArray &bytes)
-{
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
-}
 
 QByteArray randomBytes(quint32 seed, int size)
 {

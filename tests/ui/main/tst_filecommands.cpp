@@ -20,25 +20,16 @@
 #include <QTemporaryDir>
 #include "CiSkip.h"
 #include "RootTools.h"
+#include "TestFiles.h"
 
 #include <QTest>
 
 #ifdef Q_OS_UNIX
 #endif
 
+using namespace testfiles;
+
 namespace {
-
-QByteArray readAll(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<unreadable>");
-}
-
-bool writeFile(const QString &path, const QByteArray &bytes)
-{
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
-}
 
 const char *const kChildEnv = "TST_FILECOMMANDS_UNREADABLE";
 

@@ -1,0 +1,35 @@
+#pragma once
+// Sound settings and raw sample bytes as the engine tests build and read them.
+
+#include "settings/Settings.h"
+
+#include <QByteArray>
+
+#include <cstdint>
+#include <vector>
+
+namespace soundtest {
+
+inline Settings soundSettings(int wpm, int tone = 800, int volume = 10000, int farnsworth = 0)
+{
+    Settings s;
+    s.giWPM = qint16(wpm);
+    s.giTone = qint16(tone);
+    s.glVolume = volume;
+    s.giFarnsworth = qint16(farnsworth);
+    return s;
+}
+
+// 16-bit little-endian PCM bytes as samples; an odd last byte is dropped.
+inline std::vector<std::int16_t> toSamples(const QByteArray &bytes)
+{
+    std::vector<std::int16_t> out(size_t(bytes.size() / 2));
+    for (size_t i = 0; i < out.size(); ++i) {
+        const auto lo = static_cast<unsigned char>(bytes[qsizetype(2 * i)]);
+        const auto hi = static_cast<unsigned char>(bytes[qsizetype(2 * i + 1)]);
+        out[i] = static_cast<std::int16_t>(lo | (hi << 8));
+    }
+    return out;
+}
+
+} // namespace soundtest
