@@ -50,8 +50,8 @@ public:
     // When Qt's sound layer has been used, the process ends here without running
     // the static destructors. Qt 6.4's PulseAudio layer disconnects from the server
     // in them without holding the lock of its event thread, and a message from the
-    // server arriving in that moment aborts the process (one exit in about seven
-    // after a send). Everything the program keeps is written before; buffered
+    // server arriving in that moment aborts the process (measured: 1 exit in 60
+    // after a short send). Everything the program keeps is written before; buffered
     // output is flushed here, and a sanitizer build runs its leak check first.
     static int finishProcess(int status);
 
