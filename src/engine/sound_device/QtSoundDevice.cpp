@@ -43,6 +43,13 @@ constexpr qint64 kEndlessBytes = qint64(1) << 30;   // what the endless ring say
 // connections to the sound server until the process ends.
 std::atomic<bool> g_soundSystemUsed{false};
 
+// The devices that exist; used on the UI thread only.
+std::vector<QtSoundDevice *> &devices()
+{
+    static std::vector<QtSoundDevice *> all;
+    return all;
+}
+
 // Qt's PulseAudio backend makes its one connection to the sound server on the
 // thread that first starts a sink, and after the server dies it reconnects through
 // that thread's event loop. Started from an audio thread, that connection would
@@ -180,6 +187,10 @@ public:
         m_generation = generation;
         m_reader->begin(byteOffset, std::move(crossings));
         m_playing = true;
+        if (!m_sink) {
+            fail(describe(QAudio::FatalError));
+            return;
+        }
         start();
         if (m_sink->state() == QAudio::StoppedState || m_sink->error() != QAudio::NoError) {
             fail(describe(m_sink->error()));
@@ -204,6 +215,17 @@ public:
             m_sink->stop();
         if (m_reader)
             m_reader->silence();
+    }
+
+    // Qt's layer is about to free its connection to a server that is gone: the
+    // sink must be let go of while that connection still exists. A pass that is
+    // playing fails; a later one fails at once.
+    void serverLost()
+    {
+        if (m_playing)
+            fail(describe(QAudio::FatalError));
+        delete m_sink;
+        m_sink = nullptr;
     }
 
     // Stops the sink and frees it here, in its own thread, before the thread ends.
@@ -280,7 +302,7 @@ private:
             return;
         }
         const qint64 end = m_reader->endBytes();
-        if (end < 0)
+        if (end < 0 || !m_sink)
             return;
         // Played out once the server has processed every byte up to the finish
         // point; bytes to microseconds at 88200 bytes per second.
@@ -364,11 +386,21 @@ qint64 QtSoundDevice::Reader::readData(char *data, qint64 maxSize)
 QtSoundDevice::QtSoundDevice()
     : m_ring(std::make_shared<Ring>()), m_underruns(std::make_shared<std::atomic<int>>(0))
 {
+    devices().push_back(this);
 }
 
 QtSoundDevice::~QtSoundDevice()
 {
+    std::erase(devices(), this);
     release();
+}
+
+void QtSoundDevice::dropSinks()
+{
+    for (QtSoundDevice *device : devices()) {
+        if (device->m_backend)
+            device->callBackend([](Backend &b) { b.serverLost(); });
+    }
 }
 
 int QtSoundDevice::finishProcess(int status)
@@ -393,7 +425,7 @@ bool QtSoundDevice::open(int bufferBytes)
     // Qt Multimedia is first used only once a sound server answers: Qt's layer
     // would never look for a server that was missing at that moment.
     if (!g_soundSystemUsed.load()) {
-        SoundServerWatch::install();
+        SoundServerWatch::install(&QtSoundDevice::dropSinks);
         if (!SoundServerWatch::serverAnswers()) {
             m_error = tr("Lydserveren svarer ikke.");
             return false;

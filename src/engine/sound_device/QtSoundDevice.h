@@ -68,6 +68,9 @@ private:
     bool callBackend(std::function<void(Backend &)> fn);
     void postBackend(std::function<void(Backend &)> fn);
     void abandonThread();
+    // Qt's layer lost the server and is about to free its connection: every
+    // device's audio thread lets go of its sink first (UI thread, blocking).
+    static void dropSinks();
     void onNotified(int generation, quint64 sequence, int index);
     void onPlayedOut(int generation);
     void onFailed(int generation, const QString &reason);

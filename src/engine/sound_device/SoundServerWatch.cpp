@@ -34,8 +34,8 @@ struct Lost {
 };
 
 struct State {
-    std::vector<QPointer<QObject>> watched;
     std::vector<Lost> lost;
+    void (*onLoss)() = nullptr;
     bool installed = false;
 };
 
@@ -75,20 +75,22 @@ protected:
     }
 
 private slots:
-    void engineFailed() { noteLoss(sender()); }
+    void engineFailed()
+    {
+        noteLoss(sender());
+        if (state().onLoss)
+            state().onLoss();
+    }
 
 private:
     void watch(QObject *engine)
     {
-        std::vector<QPointer<QObject>> &known = state().watched;
-        std::erase_if(known, [](const QPointer<QObject> &p) { return p.isNull(); });
-        if (std::find(known.begin(), known.end(), engine) != known.end())
-            return;
-        known.emplace_back(engine);
         if (engine->metaObject()->indexOfSignal("contextFailed()") < 0)
             return;
         // Direct: the signal is emitted in the UI thread, from the queued call.
-        connect(engine, SIGNAL(contextFailed()), this, SLOT(engineFailed()), Qt::DirectConnection);
+        // Unique: every queued call to the object comes by here.
+        connect(engine, SIGNAL(contextFailed()), this, SLOT(engineFailed()),
+                Qt::ConnectionType(Qt::DirectConnection | Qt::UniqueConnection));
     }
 };
 
@@ -132,14 +134,17 @@ bool serverAnswers()
 #endif
 }
 
-void install()
+void install(void (*onLoss)())
 {
 #if TELVOK_HAVE_LIBPULSE
     QCoreApplication *app = QCoreApplication::instance();
     if (state().installed || !app || QThread::currentThread() != app->thread())
         return;
     app->installEventFilter(new EngineFinder(app));
+    state().onLoss = onLoss;
     state().installed = true;
+#else
+    Q_UNUSED(onLoss);
 #endif
 }
 

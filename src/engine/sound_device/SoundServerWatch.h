@@ -19,7 +19,12 @@ bool serverAnswers();
 
 // Watches for Qt's PulseAudio layer losing its server. Call on the UI thread,
 // before the first use of Qt Multimedia; later calls do nothing.
-void install();
+//
+// Qt's layer frees its connection right after it says the server is lost, and
+// a sink used from another thread may be inside that connection at that moment.
+// onLoss runs on the UI thread in between, while the connection still exists,
+// so that those sinks can be let go of first.
+void install(void (*onLoss)());
 
 // After a sink failed to open: when Qt's layer lost its server more than its own
 // retry delay ago and a server answers now, makes it connect again. True when it
