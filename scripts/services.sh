@@ -12,14 +12,20 @@ TELVOK_SINK=telvok_null
 # -noreset: without it the server resets whenever its last client leaves, and a
 # program started during the reset cannot connect.
 start_xvfb() {
-    local display=:87
-    Xvfb "$display" -screen 0 1280x1024x24 -nolisten tcp -noreset >"$SERVICE_DIR/xvfb.log" 2>&1 &
+    # -displayfd: the server picks a free display and writes its number once it
+    # accepts connections, so several runs can share a machine and nothing sleeps.
+    local fifo=$SERVICE_DIR/xvfb.display
+    mkfifo "$fifo"
+    Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -noreset 3>"$fifo" >"$SERVICE_DIR/xvfb.log" 2>&1 &
     XVFB_PID=$!
-    for _ in $(seq 50); do
-        [ -e "/tmp/.X11-unix/X${display#:}" ] && break
-        sleep 0.1
-    done
-    export DISPLAY=$display
+    local number=""
+    read -r -t 20 number <"$fifo" || true
+    if [ -z "$number" ]; then
+        echo "Xvfb did not start; the display tests will fail. Its log:" >&2
+        cat "$SERVICE_DIR/xvfb.log" >&2 2>/dev/null
+        return 0
+    fi
+    export DISPLAY=:$number
 }
 
 # Writes the server configuration: the native protocol on a socket of our own and
@@ -42,7 +48,7 @@ start_pulse() {
     # nothing touches the real user's session, cookie or sound server.
     export XDG_RUNTIME_DIR=$dir PULSE_RUNTIME_PATH=$dir PULSE_STATE_PATH=$dir/state
     export PULSE_COOKIE=$dir/cookie PULSE_SERVER=unix:$dir/native
-    export TELVOK_PULSE_CONFIG=$dir/default.pa TELVOK_SINK
+    export TELVOK_SINK
     # --system=false lets root run a per-user server; no realtime (it needs D-Bus).
     pulseaudio -n --daemonize=no --exit-idle-time=-1 --disallow-exit --system=false \
         --realtime=no --use-pid-file=no -F "$dir/default.pa" \
