@@ -4,7 +4,7 @@
 # What building, running and testing need on Debian 12.
 BUILD_PACKAGES=(cmake ninja-build g++ qt6-base-dev qt6-multimedia-dev libpulse-dev pkgconf qt6-qpa-plugins
     qt6-translations-l10n fonts-liberation fonts-dejavu-core)
-TEST_PACKAGES=(dpkg-dev appstream desktop-file-utils xvfb xauth xdotool x11-utils imagemagick pulseaudio pulseaudio-utils)
+TEST_PACKAGES=(dpkg-dev lintian appstream desktop-file-utils xvfb xauth xdotool x11-utils imagemagick pulseaudio pulseaudio-utils)
 
 as_root() {
     if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi

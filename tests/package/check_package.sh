@@ -21,6 +21,12 @@ for dep in libqt6widgets6 libqt6multimedia6 libqt6core6 qt6-qpa-plugins qt6-tran
     grep -q "$dep" <<<"$depends" || fail "Depends lacks $dep: $depends"
 done
 
+# No lintian errors or warnings (copyright, changelog, description, manual pages).
+lintian --fail-on error,warning "$deb" >"$work/lintian.log" 2>&1 || { cat "$work/lintian.log" >&2; fail "lintian"; }
+for page in telvok-cw telvok-cw-send; do
+    dpkg-deb -c "$deb" | grep -q "usr/share/man/man1/$page.1.gz" || fail "package lacks the manual page of $page"
+done
+
 root=$work/root
 dpkg-deb -x "$deb" "$root"
 for f in usr/bin/telvok-cw usr/bin/telvok-cw-send \
