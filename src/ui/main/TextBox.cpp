@@ -91,10 +91,10 @@ void TextBox::typeText(const QString &text)
 
 QMimeData *TextBox::createMimeDataFromSelection() const
 {
-    auto *data = new QMimeData;
+    auto *mime = new QMimeData;
     const QTextCursor c = textCursor();
-    data->setText(m_offsets.text(c.selectionStart(), c.selectionEnd()));
-    return data;
+    mime->setText(m_offsets.text(c.selectionStart(), c.selectionEnd()));
+    return mime;
 }
 
 void TextBox::insertFromMimeData(const QMimeData *source)
