@@ -15,6 +15,8 @@ struct Settings {
     QString gsN;
     QString gsT;
     std::array<QString, 8> gsTekst;   // "Tekst1" .. "Tekst8"
+
+    bool operator==(const Settings &) const = default;
 };
 
 // The main window's geometry (outer frame, twips), hide option and font.
@@ -28,4 +30,6 @@ struct WindowSettings {
     bool FontBold = false;
     bool FontItalic = false;
     float FontSize = 9;
+
+    bool operator==(const WindowSettings &) const = default;
 };

@@ -7,20 +7,14 @@
 #include "ui/Twips.h"
 
 #include <QGroupBox>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QLocale>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QScrollBar>
-#include <QStyleOptionFocusRect>
-#include <QStylePainter>
-#include <QToolButton>
 
 #include <algorithm>
-#include <cmath>
-#include <limits>
 
 namespace {
 
@@ -42,152 +36,7 @@ constexpr double kClientHeight = 3615;
 constexpr double kDesignFontSize = 8.25;   // points, MS Sans Serif
 constexpr double kLabelGap = 60;           // twips between a label and its value box
 
-constexpr int kWordLength = 5;             // characters per word
-constexpr int kDotUnitsPerWpm = 50;        // A = 50 x W
-
-bool fitsInt16(double v)
-{
-    return v >= std::numeric_limits<qint16>::min() && v <= std::numeric_limits<qint16>::max();
-}
-
 } // namespace
-
-namespace settings {
-
-std::optional<RealSpeed> realSpeed(const QString &wpmText, const QString &farnsworthText)
-{
-    const QLocale locale;
-    const std::optional<qint16> w = toInt16(wpmText, locale);
-    const std::optional<qint16> f = toInt16(farnsworthText, locale);
-    bool ok = false;
-    const double wAsDouble = locale.toDouble(wpmText, &ok);
-    if (!w || !f || !ok)
-        return std::nullopt;
-
-    // The default rounding mode rounds ties to even, as the 16-bit conversion does.
-    // W fits 16 bits here, so the product is finite.
-    const double c5 = std::nearbyint(wAsDouble * kWordLength);
-    if (!fitsInt16(c5))
-        return std::nullopt;
-    const auto c = static_cast<long long>(c5);
-
-    // 16-bit arithmetic: every intermediate result must fit, as it would have to.
-    const long long a = static_cast<long long>(kDotUnitsPerWpm) * *w;
-    const long long cf = c * *f;
-    const long long b = cf + a;
-    if (!fitsInt16(double(a)) || !fitsInt16(double(cf)) || !fitsInt16(double(b)) || b <= 0)
-        return std::nullopt;
-
-    // Division first, as the figures of the dialog have always been computed.
-    const double raw = (double(a) / double(b)) * double(c);
-    RealSpeed speed;
-    speed.cpm = static_cast<int>(std::floor(raw + 0.5));
-    speed.wpm = static_cast<int>(std::floor(double(speed.cpm) / kWordLength));
-    return speed;
-}
-
-} // namespace settings
-
-// --- SpinButtons ------------------------------------------------------------------
-
-SpinButtons::SpinButtons(QLineEdit *buddy, int minimum, int maximum, int step, QWidget *parent)
-    : QWidget(parent), m_buddy(buddy), m_up(new QToolButton(this)), m_down(new QToolButton(this)),
-      m_minimum(minimum), m_maximum(maximum), m_step(step)
-{
-    setFocusPolicy(Qt::StrongFocus);
-    for (QToolButton *b : {m_up, m_down}) {
-        b->setFocusPolicy(Qt::NoFocus);
-        b->setAutoRepeat(true);
-        b->setAutoRaise(false);
-    }
-    m_up->setArrowType(Qt::UpArrow);
-    m_down->setArrowType(Qt::DownArrow);
-    m_up->setObjectName(QStringLiteral("up"));
-    m_down->setObjectName(QStringLiteral("down"));
-    connect(m_up, &QToolButton::clicked, this, [this] { stepBy(1); });
-    connect(m_down, &QToolButton::clicked, this, [this] { stepBy(-1); });
-    m_buddy->installEventFilter(this);
-}
-
-bool SpinButtons::eventFilter(QObject *watched, QEvent *event)
-{
-    if (watched == m_buddy && event->type() == QEvent::KeyPress) {
-        const int key = static_cast<QKeyEvent *>(event)->key();
-        if (key == Qt::Key_Up || key == Qt::Key_Down) {
-            stepBy(key == Qt::Key_Up ? 1 : -1);
-            return true;
-        }
-    }
-    return QWidget::eventFilter(watched, event);
-}
-
-int SpinButtons::value() const
-{
-    bool ok = false;
-    const int shown = m_buddy->text().toInt(&ok);
-    return ok ? shown : m_minimum;
-}
-
-void SpinButtons::stepBy(int steps)
-{
-    const int current = value();
-    const long long target = static_cast<long long>(current) + static_cast<long long>(steps) * m_step;
-    const int next = static_cast<int>(std::clamp<long long>(target, m_minimum, m_maximum));
-    if (next == current)
-        return;                          // at a bound: no wrap, no change event
-    m_buddy->setText(settings::integerText(next));
-    emit valueChanged(next);
-}
-
-void SpinButtons::keyPressEvent(QKeyEvent *event)
-{
-    switch (event->key()) {
-    case Qt::Key_Up:
-        stepBy(1);
-        break;
-    case Qt::Key_Down:
-        stepBy(-1);
-        break;
-    default:
-        QWidget::keyPressEvent(event);   // Enter, Escape and Tab reach the dialog
-        return;
-    }
-    event->accept();
-}
-
-void SpinButtons::paintEvent(QPaintEvent *)
-{
-    if (!hasFocus())
-        return;
-    // The buttons leave a one-pixel margin for the focus frame.
-    QStylePainter painter(this);
-    QStyleOptionFocusRect option;
-    option.initFrom(this);
-    painter.drawPrimitive(QStyle::PE_FrameFocusRect, option);
-}
-
-void SpinButtons::resizeEvent(QResizeEvent *)
-{
-    const QRect inner = rect().adjusted(1, 1, -1, -1);
-    const int upHeight = inner.height() / 2;
-    m_up->setGeometry(inner.left(), inner.top(), inner.width(), upHeight);
-    m_down->setGeometry(inner.left(), inner.top() + upHeight, inner.width(),
-                        inner.height() - upHeight);
-}
-
-void SpinButtons::focusInEvent(QFocusEvent *event)
-{
-    QWidget::focusInEvent(event);
-    update();
-}
-
-void SpinButtons::focusOutEvent(QFocusEvent *event)
-{
-    QWidget::focusOutEvent(event);
-    update();
-}
-
-// --- frmCW ------------------------------------------------------------------------
 
 frmCW::frmCW(Morse &morse, settings::StoreOpener openStore, QWidget *owner)
     : QDialog(owner), m_morse(morse), m_openStore(std::move(openStore))

@@ -2,12 +2,12 @@
 // The CW settings dialog "CW indstillinger": speed, Farnsworth spacing, tone and
 // volume, with the resulting real speed; OK assigns, rebuilds the sound and saves "CW".
 
+#include "settings/RealSpeed.h"
 #include "settings/SettingsStore.h"
+#include "ui/SpinButtons.h"
 
 #include <QDialog>
 #include <QWidget>
-
-#include <optional>
 
 class Morse;
 class QGroupBox;
@@ -15,63 +15,6 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 class QScrollBar;
-class QToolButton;
-
-namespace settings {
-
-// The real speed of a text keyed at a speed with extra spacing: every character
-// counts 10 dot units on average, and the spacing adds F units after each one.
-struct RealSpeed {
-    int cpm = 0;   // characters per minute, halves rounded up
-    int wpm = 0;   // words (5 characters) per minute, rounded down
-};
-
-// BeregnHastighed's arithmetic on the texts of the speed and spacing boxes:
-// W and F are the texts as 16-bit integers, C = 5 x W as a rounded double, then
-// A = 50 W and B = C F + 50 W in 16-bit arithmetic and CPM = Int((A / B) x C + 0.5).
-// nullopt when a text is no number, a 16-bit step overflows, or B <= 0.
-std::optional<RealSpeed> realSpeed(const QString &wpmText, const QString &farnsworthText);
-
-} // namespace settings
-
-// Spin buttons bound to a read-only text box: the arrows (or the Up and Down keys
-// while the control has the focus) step the number shown in the box by the step
-// size and stop at the ends of the range, without wrapping.
-class SpinButtons : public QWidget {
-    Q_OBJECT
-public:
-    SpinButtons(QLineEdit *buddy, int minimum, int maximum, int step, QWidget *parent);
-
-    // The number shown in the box; the minimum when the box holds no number.
-    int value() const;
-    int minimum() const { return m_minimum; }
-    int maximum() const { return m_maximum; }
-    int singleStep() const { return m_step; }
-
-    // Moves by steps x the step size from the shown number, clamped into the range.
-    // Writes the box and emits valueChanged only when the number changes.
-    void stepBy(int steps);
-
-signals:
-    void valueChanged(int value);
-
-protected:
-    // The Up and Down keys step the value also while its box has the focus.
-    bool eventFilter(QObject *watched, QEvent *event) override;
-    void keyPressEvent(QKeyEvent *event) override;
-    void paintEvent(QPaintEvent *event) override;
-    void resizeEvent(QResizeEvent *event) override;
-    void focusInEvent(QFocusEvent *event) override;
-    void focusOutEvent(QFocusEvent *event) override;
-
-private:
-    QLineEdit *m_buddy;
-    QToolButton *m_up;
-    QToolButton *m_down;
-    int m_minimum;
-    int m_maximum;
-    int m_step;
-};
 
 class frmCW : public QDialog {
     Q_OBJECT
