@@ -1,23 +1,25 @@
 #pragma once
-// The key filter of the text boxes: a typed character is upper-cased (optionally,
-// the Windows-1252 mapping) and kept only when it is in the box's accepted set or is
-// one of the six control codes every box accepts (Backspace, CR, LF, Ctrl+C, Ctrl+V,
-// Ctrl+X). Keys that type no character (arrows, Delete, Home...) are not filtered.
+// The key filter of the text boxes: typed text is upper-cased (optionally, the
+// Windows-1252 mapping) and a character is kept only when it is in the box's accepted
+// set or is one of the six control codes every box accepts (Backspace, CR, LF, Ctrl+C,
+// Ctrl+V, Ctrl+X). Key presses and input-method text (dead keys, compose sequences,
+// input methods) pass the same rule. Keys that type no character (arrows, Delete,
+// Home...) are not filtered; pasted text is not either.
 
 #include <QObject>
 #include <QString>
 
+class QInputMethodEvent;
+class QKeyEvent;
 class QWidget;
 
 namespace ui {
 
-// The character to type for c: c, or its upper case, when accepted; QChar() when
-// the key is discarded.
-QChar filterCharacter(QChar c, const QString &accepted, bool upperCase);
-
-// True for the characters a key press can hand to the filter: the control codes
-// 1..31 and the printable ones (Delete, 127, types nothing and is never filtered).
-bool isTypedCharacter(QChar c);
+// What the filter keeps of typed text, character by character. A character outside
+// the Basic Multilingual Plane (a surrogate pair) is always discarded. The control
+// codes are kept only when controls is true: they are editing keys of a key press,
+// never characters an input method commits into the text.
+QString filterText(const QString &text, const QString &accepted, bool upperCase, bool controls);
 
 class KeyFilter : public QObject {
     Q_OBJECT
@@ -26,6 +28,11 @@ public:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    bool filterKeyPress(QObject *watched, const QKeyEvent &key);
+    bool filterInputMethod(QObject *watched, const QInputMethodEvent &input);
+    // Delivers a rewritten event to watched without passing this filter again.
+    void deliver(QObject *watched, QEvent &event);
+
     QString m_accepted;
     bool m_upperCase;
 };
