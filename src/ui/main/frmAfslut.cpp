@@ -27,4 +27,7 @@ frmAfslut::frmAfslut(QWidget *owner) : QDialog(owner)
 
     for (QLabel *l : {lblAfslut, label1})
         l->setAlignment(Qt::AlignCenter);
+    // The notice is wider than its rectangle in the installed Arial stand-in; the
+    // rectangle holds two lines of it.
+    lblAfslut->setWordWrap(true);
 }

@@ -10,6 +10,7 @@
 #include "ui/Twips.h"
 #include "ui/main/TextBox.h"
 #include "ui/main/WindowPlacement.h"
+#include "ui/main/frmAfslut.h"
 #include "ui/main/frmMain.h"
 
 #include <QAction>
@@ -55,6 +56,7 @@ private slots:
     void offScreenGeometry_data();
     void offScreenGeometry();
     void saveFailureAtShutdown();
+    void closingNoticeFits();
     void exerciseHandOver();
     void fontDialog();
 
@@ -429,6 +431,20 @@ void MainWindowTest::saveFailureAtShutdown()
     driver.thenMessage();
     QVERIFY(w.close());
     QCOMPARE(driver.messages, QStringList{QStringLiteral("Indstillingerne kunne ikke gemmes.")});
+}
+
+void MainWindowTest::closingNoticeFits()
+{
+    // Each line of the notice, wrapped where its label wraps, inside its label.
+    frmAfslut notice;
+    for (const char *name : {"lblAfslut", "Label1"}) {
+        const auto *label = notice.findChild<QLabel *>(QLatin1String(name));
+        QVERIFY(label);
+        const QRect room = label->contentsRect();
+        const int flags = int(label->alignment()) | (label->wordWrap() ? Qt::TextWordWrap : 0);
+        const QRect needed = label->fontMetrics().boundingRect(room, flags, label->text());
+        QVERIFY2(room.contains(needed), name);
+    }
 }
 
 void MainWindowTest::exerciseHandOver()
