@@ -1,6 +1,9 @@
 #include "ui/Fonts.h"
 
+#include <QCheckBox>
 #include <QFontDatabase>
+#include <QFontDialog>
+#include <QGroupBox>
 #include <QStringList>
 
 namespace ui {
@@ -34,6 +37,25 @@ QFont designFont(const QString &designName, double pointSize, bool bold, bool it
     if (font.family().contains(QLatin1String("Mono")))
         font.setStyleHint(QFont::Monospace);
     return font;
+}
+
+std::optional<QFont> chooseFont(const QFont &initial, QWidget *parent)
+{
+    QFontDialog dialog(initial, parent);
+    dialog.setOption(QFontDialog::DontUseNativeDialog);
+    // The effects group is the dialog's only group of check boxes. Its room stays, so
+    // the sample beside it keeps its height.
+    for (QGroupBox *group : dialog.findChildren<QGroupBox *>()) {
+        if (!group->findChildren<QCheckBox *>().isEmpty()) {
+            QSizePolicy keep = group->sizePolicy();
+            keep.setRetainSizeWhenHidden(true);
+            group->setSizePolicy(keep);
+            group->hide();
+        }
+    }
+    if (dialog.exec() != QDialog::Accepted)
+        return std::nullopt;
+    return dialog.selectedFont();
 }
 
 } // namespace ui

@@ -14,7 +14,6 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDialog>
-#include <QFontDialog>
 #include <QLabel>
 #include <QMenuBar>
 #include <QMessageBox>
@@ -463,16 +462,14 @@ void frmMain::mnuIndstillingerSkjul_Click()
 
 void frmMain::mnuIndstilllingerFont_Click()
 {
-    bool ok = false;
     // Not preset from the text box: the dialog's own last choice, or Qt's default.
-    const QFont chosen = QFontDialog::getFont(&ok, m_lastDialogFont.value_or(QFont()), this,
-                                              QString(), QFontDialog::DontUseNativeDialog);
-    if (!ok)
+    const std::optional<QFont> chosen = ui::chooseFont(m_lastDialogFont.value_or(QFont()), this);
+    if (!chosen)
         return;
     m_lastDialogFont = chosen;
-    if (chosen.family().size() <= 1)
+    if (chosen->family().size() <= 1)
         return;
-    setTextFont(chosen.family(), chosen.bold(), chosen.italic(), chosen.pointSizeF());
+    setTextFont(chosen->family(), chosen->bold(), chosen->italic(), chosen->pointSizeF());
 }
 
 void frmMain::runExercise(QDialog &dialog)

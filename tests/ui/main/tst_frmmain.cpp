@@ -14,6 +14,7 @@
 #include "ui/main/frmMain.h"
 
 #include <QAction>
+#include <QCheckBox>
 #include <QFontDialog>
 #include <QLabel>
 #include <QMenu>
@@ -476,13 +477,17 @@ void MainWindowTest::fontDialog()
     const QFont original = w.Text1()->font();
     ModalDriver driver;
     QFont offered;
+    int effectsOffered = 0;
     driver.then([&](QWidget *d) {
         auto *dialog = qobject_cast<QFontDialog *>(d);
         QVERIFY(dialog);
+        for (const QCheckBox *effect : dialog->findChildren<QCheckBox *>())
+            effectsOffered += effect->isVisibleTo(dialog) ? 1 : 0;
         dialog->setCurrentFont(QFont(QStringLiteral("Liberation Serif"), 14));
         dialog->accept();
     });
     w.mnuIndstilllingerFont_Click();
+    QCOMPARE(effectsOffered, 0);     // no strike-out, no underline
     QCOMPARE(w.Text1()->font().family(), QStringLiteral("Liberation Serif"));
     QCOMPARE(w.Text1()->font().pointSizeF(), 14.0);
     QVERIFY(w.Text1()->font() != original);
