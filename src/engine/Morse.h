@@ -35,7 +35,7 @@ public:
     // elements from giWPM, giTone and glVolume. False: no usable device; the buffer
     // is then absent and errorString() tells why. Calling it again retries the device.
     bool LavLyd();
-    // True while a device buffer exists (the design's gDSB).
+    // True while a device buffer exists (gDSB is set).
     bool hasBuffer() const { return m_hasBuffer; }
     QString errorString() const;
     // Releases the buffer (stopping any sound); used at shutdown.

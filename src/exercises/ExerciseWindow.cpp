@@ -42,7 +42,7 @@ private:
     std::function<void()> m_click;
 };
 
-constexpr double kDesignPointSize = 8.25;
+constexpr double kLayoutPointSize = 8.25;
 constexpr double kSmallestPointSize = 6;    // a caption is not shrunk below this
 constexpr double kPointStep = 0.25;
 constexpr int kFrameEdge = 2;               // pixels kept free at a container's right edge
@@ -79,9 +79,9 @@ int execMessageBox(QMessageBox &box)
     return box.exec();
 }
 
-void applyDesignFont(QWidget &window)
+void applyLayoutFont(QWidget &window)
 {
-    window.setFont(ui::designFont(QStringLiteral("MS Sans Serif"), kDesignPointSize));
+    window.setFont(ui::installedFont(QStringLiteral("MS Sans Serif"), kLayoutPointSize));
 }
 
 void fitCaptions(QWidget &window)

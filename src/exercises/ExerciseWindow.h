@@ -1,7 +1,8 @@
 #pragma once
 // What the four exercise windows share beyond the text rules: the hooks through which
 // they get a random source and show a message box (fixed seed and scripted answers in
-// tests), their design font, and the focus rule of their option buttons.
+// tests), the font their layout was measured in, and the focus rule of their option
+// buttons.
 
 #include "exercises/PracticeText.h"
 
@@ -36,10 +37,10 @@ int execMessageBox(QMessageBox &box);
 
 // The font the windows were laid out with (8.25 point sans serif), so that their
 // twips positions fit their captions.
-void applyDesignFont(QWidget &window);
+void applyLayoutFont(QWidget &window);
 
 // Lets every label, option button and check box of window show its whole caption:
-// one whose caption is wider than its designed width grows to the right, as far as
+// one whose caption is wider than its laid-out width grows to the right, as far as
 // its container and the next control to its right allow, and, where that is not
 // enough, gets a slightly smaller font. Installed fonts differ in width from the
 // ones the twips layout was made for, and a clipped character set would hide

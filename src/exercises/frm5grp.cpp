@@ -12,7 +12,7 @@
 
 frm5grp::frm5grp(Morse &morse, QWidget *owner) : QDialog(owner), m_morse(morse)
 {
-    exercises::applyDesignFont(*this);
+    exercises::applyLayoutFont(*this);
     ui::setupSecondaryWindow(*this, owner, 7935, 1155);
     setWindowTitle(tr("Dan 5-bogstavsgrupper"));
 

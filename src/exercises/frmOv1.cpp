@@ -18,7 +18,7 @@ constexpr double kLeftWidth = 1095, kRightLeft = 1440, kRightWidth = 5040;
 
 frmOv1::frmOv1(Morse &morse, QWidget *owner) : QDialog(owner), m_morse(morse)
 {
-    exercises::applyDesignFont(*this);
+    exercises::applyLayoutFont(*this);
     ui::setupSecondaryWindow(*this, owner, 8415, 3960);
     setWindowTitle(tr("Øvelser 1"));
 

@@ -27,7 +27,7 @@ constexpr int kFirstWide = 18;
 
 frmOv2::frmOv2(Morse &morse, QWidget *owner) : QDialog(owner), m_morse(morse)
 {
-    exercises::applyDesignFont(*this);
+    exercises::applyLayoutFont(*this);
     ui::setupSecondaryWindow(*this, owner, 8055, 5415);
     setWindowTitle(tr("Øvelser 2"));
 

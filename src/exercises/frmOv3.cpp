@@ -20,7 +20,7 @@ constexpr int kSlowFarnsworth = 10;     // about 25 characters per minute at 12 
 
 frmOv3::frmOv3(Morse &morse, QWidget *owner) : QDialog(owner), m_morse(morse)
 {
-    exercises::applyDesignFont(*this);
+    exercises::applyLayoutFont(*this);
     ui::setupSecondaryWindow(*this, owner, 6855, 3735);
     setWindowTitle(tr("Øvelser 3 "));
 

@@ -33,7 +33,7 @@ constexpr int kVolumePageStep = 1023;
 
 constexpr double kClientWidth = 3735;      // twips
 constexpr double kClientHeight = 3615;
-constexpr double kDesignFontSize = 8.25;   // points, MS Sans Serif
+constexpr double kWindowFontSize = 8.25;   // points, MS Sans Serif
 constexpr double kLabelGap = 60;           // twips between a label and its value box
 
 } // namespace
@@ -43,14 +43,14 @@ frmCW::frmCW(Morse &morse, settings::StoreOpener openStore, QWidget *owner)
 {
     ui::setupSecondaryWindow(*this, owner, kClientWidth, kClientHeight);
     setWindowTitle(tr("CW indstillinger"));
-    setFont(ui::designFont(QStringLiteral("MS Sans Serif"), kDesignFontSize));
+    setFont(ui::installedFont(QStringLiteral("MS Sans Serif"), kWindowFontSize));
 
     const auto place = [owner](QWidget *w, const char *name, double left, double top,
                                double width, double height) {
         w->setObjectName(QLatin1String(name));
         w->setGeometry(ui::twipsRect(left, top, width, height, owner));
     };
-    // The design widths were measured in a narrower font than the installed one:
+    // The twips widths were measured in a narrower font than the installed one:
     // a label may grow to the left edge of its value box, less a small gap.
     const auto fitLabel = [owner](QLabel *label, double boxLeft) {
         const int room = ui::twipsToPixels(boxLeft - kLabelGap, owner) - label->x();
@@ -116,7 +116,7 @@ frmCW::frmCW(Morse &morse, settings::StoreOpener openStore, QWidget *owner)
         fitLabel(label, 2520);
     fitLabel(Label7, 1320);
 
-    // The tab order of the design; labels and frames take no focus.
+    // The window's tab order; labels and frames take no focus.
     QWidget *order[] = {txtWPM, UpDownWpm, txtFarnsworth, UpDownFarnsworth, txtReelWPM,
                         txtTone, UpDown2, HScroll1, cmdOK, cmdAnnuller, txtReelCPM};
     for (size_t i = 1; i < std::size(order); ++i)

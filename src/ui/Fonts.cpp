@@ -8,7 +8,7 @@
 
 namespace ui {
 
-QString installedFamily(const QString &designName)
+QString installedFamily(const QString &windowsName)
 {
     const auto first = [](std::initializer_list<const char *> candidates) {
         const QStringList families = QFontDatabase::families();
@@ -18,18 +18,18 @@ QString installedFamily(const QString &designName)
         }
         return QString::fromLatin1(*candidates.begin());
     };
-    if (designName.compare(QLatin1String("Fixedsys"), Qt::CaseInsensitive) == 0
-        || designName.compare(QLatin1String("Courier New"), Qt::CaseInsensitive) == 0)
+    if (windowsName.compare(QLatin1String("Fixedsys"), Qt::CaseInsensitive) == 0
+        || windowsName.compare(QLatin1String("Courier New"), Qt::CaseInsensitive) == 0)
         return first({"Liberation Mono", "DejaVu Sans Mono"});
-    if (designName.compare(QLatin1String("MS Sans Serif"), Qt::CaseInsensitive) == 0
-        || designName.compare(QLatin1String("Arial"), Qt::CaseInsensitive) == 0)
+    if (windowsName.compare(QLatin1String("MS Sans Serif"), Qt::CaseInsensitive) == 0
+        || windowsName.compare(QLatin1String("Arial"), Qt::CaseInsensitive) == 0)
         return first({"Liberation Sans", "DejaVu Sans"});
-    return designName;
+    return windowsName;
 }
 
-QFont designFont(const QString &designName, double pointSize, bool bold, bool italic)
+QFont installedFont(const QString &windowsName, double pointSize, bool bold, bool italic)
 {
-    QFont font(installedFamily(designName));
+    QFont font(installedFamily(windowsName));
     if (pointSize > 0)
         font.setPointSizeF(pointSize);
     font.setBold(bold);

@@ -1,5 +1,6 @@
 #pragma once
-// The Windows fonts the windows were designed with, mapped to installed ones.
+// Fonts named as on Windows (the ones the twips layouts were measured in, and stored
+// text-box fonts) mapped to installed ones, and the font dialog of the text box.
 
 #include <QFont>
 #include <QString>
@@ -13,11 +14,11 @@ namespace ui {
 // "Fixedsys" and "Courier New" become a fixed-width font (Liberation Mono, else
 // DejaVu Sans Mono), "MS Sans Serif" and "Arial" Liberation Sans; any other name
 // is kept.
-QString installedFamily(const QString &designName);
+QString installedFamily(const QString &windowsName);
 
 // A font of the mapped family at a size in points (fractions kept, as 14.25).
-QFont designFont(const QString &designName, double pointSize, bool bold = false,
-                 bool italic = false);
+QFont installedFont(const QString &windowsName, double pointSize, bool bold = false,
+                    bool italic = false);
 
 // Qt's own font dialog (not the platform's), opened at initial, without its effects
 // group: a text box font is a family, a style and a size, so strike-out and underline

@@ -463,7 +463,7 @@ void FrmCWTest::windowFrame()
     for (const char *box : {"txtWPM", "txtFarnsworth", "txtTone", "txtReelWPM", "txtReelCPM"})
         QVERIFY2(rig.child<QLineEdit>(box)->isReadOnly(), box);
 
-    // Focus starts on txtWPM; Tab visits the controls in the design's order.
+    // Focus starts on txtWPM; Tab visits the controls in the window's tab order.
     QCOMPARE(d.focusWidget(), rig.child<QWidget>("txtWPM"));
     const QStringList order{"txtWPM", "UpDownWpm", "txtFarnsworth", "UpDownFarnsworth",
                             "txtReelWPM", "txtTone", "UpDown2", "HScroll1", "cmdOK",

@@ -20,14 +20,14 @@ constexpr double kButtonHeight = 375;
 constexpr double kNoticeFontSize = 9;         // points, Arial
 constexpr double kDescriptionFontSize = 15.75;
 constexpr double kVersionFontSize = 11.25;
-constexpr double kDesignFontSize = 8.25;      // points, MS Sans Serif (the button)
+constexpr double kWindowFontSize = 8.25;      // points, MS Sans Serif (the button)
 
 } // namespace
 
 frmAbout::frmAbout(QWidget *owner) : QDialog(owner)
 {
     ui::setupSecondaryWindow(*this, owner, kClientWidth, kClientHeight);
-    setFont(ui::designFont(QStringLiteral("MS Sans Serif"), kDesignFontSize));
+    setFont(ui::installedFont(QStringLiteral("MS Sans Serif"), kWindowFontSize));
     const QString arial = QStringLiteral("Arial");
     const double innerWidth = kClientWidth - 2 * kMargin;
 
@@ -37,19 +37,19 @@ frmAbout::frmAbout(QWidget *owner) : QDialog(owner)
                            "lydstyrke, du selv vælger."),
                         this);
     Label1->setObjectName(QStringLiteral("Label1"));
-    Label1->setFont(ui::designFont(arial, kNoticeFontSize));
+    Label1->setFont(ui::installedFont(arial, kNoticeFontSize));
     Label1->setWordWrap(true);
     Label1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     Label1->setGeometry(ui::twipsRect(kMargin, 240, innerWidth, 1080, owner));
 
     lblDescription = new QLabel(tr("God fornøjelse med træningen!"), this);
     lblDescription->setObjectName(QStringLiteral("lblDescription"));
-    lblDescription->setFont(ui::designFont(arial, kDescriptionFontSize));
+    lblDescription->setFont(ui::installedFont(arial, kDescriptionFontSize));
     lblDescription->setGeometry(ui::twipsRect(kMargin, 1440, innerWidth, 480, owner));
 
     lblVersion = new QLabel(tr("Version"), this);
     lblVersion->setObjectName(QStringLiteral("lblVersion"));
-    lblVersion->setFont(ui::designFont(arial, kVersionFontSize));
+    lblVersion->setFont(ui::installedFont(arial, kVersionFontSize));
     lblVersion->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     const double bottomRow = kClientHeight - kMargin - kButtonHeight;
     lblVersion->setGeometry(ui::twipsRect(kMargin, bottomRow, 2400, kButtonHeight, owner));

@@ -20,7 +20,7 @@ constexpr double kButtonHeight = 375;
 constexpr double kClientWidth = kMargin + kListWidth + kMargin + kButtonWidth + kMargin;
 constexpr double kClientHeight = kMargin + kListHeight + kMargin;
 constexpr double kListFontSize = 14.25;     // points, Courier New bold
-constexpr double kDesignFontSize = 8.25;    // points, MS Sans Serif
+constexpr double kWindowFontSize = 8.25;    // points, MS Sans Serif
 
 constexpr int kProsignLength = 4;           // "<AR>"
 
@@ -57,11 +57,11 @@ frmCWTegn::frmCWTegn(Morse &morse, QWidget *owner) : QDialog(owner), m_morse(mor
 {
     ui::setupSecondaryWindow(*this, owner, kClientWidth, kClientHeight);
     setWindowTitle(tr("Anvendte morsetegn"));
-    setFont(ui::designFont(QStringLiteral("MS Sans Serif"), kDesignFontSize));
+    setFont(ui::installedFont(QStringLiteral("MS Sans Serif"), kWindowFontSize));
 
     List1 = new QListWidget(this);
     List1->setObjectName(QStringLiteral("List1"));
-    List1->setFont(ui::designFont(QStringLiteral("Courier New"), kListFontSize, true));
+    List1->setFont(ui::installedFont(QStringLiteral("Courier New"), kListFontSize, true));
     List1->setGeometry(ui::twipsRect(kMargin, kMargin, kListWidth, kListHeight, owner));
 
     cmdLuk = new QPushButton(tr("&Luk"), this);

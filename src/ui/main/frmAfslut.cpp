@@ -17,12 +17,12 @@ frmAfslut::frmAfslut(QWidget *owner) : QDialog(owner)
 
     auto *lblAfslut = new QLabel(tr("Programmet afsluttes!"), this);
     lblAfslut->setObjectName(QStringLiteral("lblAfslut"));
-    lblAfslut->setFont(ui::designFont(QStringLiteral("Arial"), 24));
+    lblAfslut->setFont(ui::installedFont(QStringLiteral("Arial"), 24));
     lblAfslut->setGeometry(ui::twipsRect(240, 120, 4215, 1215, owner));
 
     auto *label1 = new QLabel(tr("Vent et øjeblik..."), this);
     label1->setObjectName(QStringLiteral("Label1"));
-    label1->setFont(ui::designFont(QStringLiteral("MS Sans Serif"), 12, true));
+    label1->setFont(ui::installedFont(QStringLiteral("MS Sans Serif"), 12, true));
     label1->setGeometry(ui::twipsRect(120, 1440, 4455, 375, owner));
 
     for (QLabel *l : {lblAfslut, label1})

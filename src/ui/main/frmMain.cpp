@@ -26,7 +26,7 @@
 
 namespace {
 
-// Design sizes, twips.
+// Sizes of the buttons and the status bar, twips.
 constexpr double kButtonWidth = 1095;
 constexpr double kButtonHeight = 375;
 constexpr double kStatusBarHeight = 255;
@@ -87,7 +87,7 @@ void frmMain::createControls()
     m_text1->setObjectName(QStringLiteral("Text1"));
     ui::installKeyFilter(m_text1, kAccepted, true);
 
-    const QFont buttonFont = ui::designFont(QStringLiteral("MS Sans Serif"), kButtonFontSize);
+    const QFont buttonFont = ui::installedFont(QStringLiteral("MS Sans Serif"), kButtonFontSize);
     const QSize buttonSize(ui::twipsToPixels(kButtonWidth, this), ui::twipsToPixels(kButtonHeight, this));
     m_cmdTX = new QPushButton(tr("&TX"), central);
     m_cmdTX->setObjectName(QStringLiteral("cmdTX"));
@@ -115,12 +115,13 @@ void frmMain::createControls()
     m_status->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     m_status->setFrameShape(QFrame::StyledPanel);
     m_status->setFrameShadow(QFrame::Sunken);
-    m_status->setFont(ui::designFont(QStringLiteral("MS Sans Serif"), kButtonFontSize));
+    m_status->setFont(ui::installedFont(QStringLiteral("MS Sans Serif"), kButtonFontSize));
     statusBar()->setObjectName(QStringLiteral("StatusBar1"));
     statusBar()->addPermanentWidget(m_status, 1);
     statusBar()->setFixedHeight(ui::twipsToPixels(kStatusBarHeight, this));
 
-    // Design client area; the stored geometry replaces it before the window shows.
+    // The client area before the settings are read (9705 x 5580 twips); the stored
+    // geometry replaces it before the window shows.
     resize(ui::twipsToPixels(9705, this), ui::twipsToPixels(5580, this));
 }
 
@@ -255,7 +256,7 @@ WindowSettings frmMain::currentWindowSettings() const
 void frmMain::setTextFont(const QString &name, bool bold, bool italic, double pointSize)
 {
     m_fontName = name;
-    m_text1->setFont(ui::designFont(name, pointSize, bold, italic));
+    m_text1->setFont(ui::installedFont(name, pointSize, bold, italic));
 }
 
 void frmMain::Form_Load()
@@ -312,7 +313,8 @@ void frmMain::Form_Resize()
     const double h = m_cmdStop->height();
     const double w = m_cmdStop->width();
     const int s = statusBar()->isVisible() ? statusBar()->height() : 0;
-    // The design's client area holds the status bar; the central widget ends above it.
+    // ScaleHeight, the client area the layout rule works in, includes the status bar;
+    // the central widget ends above it.
     const double scaleWidth = central->width();
     const double scaleHeight = central->height() + s;
     m_text1->setGeometry(0, 0, central->width(), std::max(0, int(std::lround(scaleHeight - 2 * h)) - s));

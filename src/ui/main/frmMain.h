@@ -114,7 +114,7 @@ private:
     std::vector<QMenu *> m_menus;   // the five top-level menus, disabled while sending
     std::vector<QPointer<QAction>> m_disabledForSending;
 
-    QString m_fontName;                       // as stored: a design name or a family
+    QString m_fontName;                       // as stored: a Windows name or a family
     std::optional<QFont> m_lastDialogFont;    // the font dialog's last choice this run
     std::optional<QRect> m_wantedFrame;       // restored outer rectangle (pixels) until
                                               // the window manager's frame is known
