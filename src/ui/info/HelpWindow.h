@@ -21,7 +21,8 @@ bool helpAvailable();
 // False, with nothing shown, when the build carries no help.
 bool showHelpContents();
 
-// Closes the help window if it is open (the main window's shutdown).
+// Closes the help window if it is open: the main window's shutdown closes it along
+// with itself.
 void closeHelpWindow();
 
 } // namespace ui

@@ -5,6 +5,7 @@
 #include "ui/Fonts.h"
 #include "ui/KeyFilter.h"
 #include "ui/Twips.h"
+#include "ui/info/HelpWindow.h"
 #include "ui/main/FileCommands.h"
 #include "ui/main/TextBox.h"
 #include "ui/main/WindowPlacement.h"
@@ -342,6 +343,8 @@ void frmMain::closeEvent(QCloseEvent *event)
         QCoreApplication::processEvents();
     QApplication::restoreOverrideCursor();
     notice.hide();
+    // The help window closes with the main window.
+    ui::closeHelpWindow();
 
     const std::unique_ptr<QSettings> store = m_openStore();
     if (!settings::saveWindowSettings(*store, currentWindowSettings(), !isMinimized()))

@@ -8,6 +8,7 @@
 #include "ui/main/frmMain.h"
 
 #include <QAction>
+#include <QPointer>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
@@ -111,13 +112,16 @@ void MenuCommandsTest::helpContents()
     action->trigger();
     QTest::qWait(50);
     QVERIFY(driver.messages.isEmpty());
-    bool shown = false;
+    QPointer<QWidget> help;
     for (QWidget *w : QApplication::topLevelWidgets()) {
         if (w->isVisible() && w != m_window && !before.contains(w) && !w->parentWidget())
-            shown = true;
+            help = w;
     }
-    QVERIFY(shown);
+    QVERIFY(help);
     QVERIFY(!m_window->menuItem(QStringLiteral("mnuHjælpSøg"))->isEnabled());
+    // Closing the main window closes the help with it.
+    QVERIFY(m_window->close());
+    QTRY_VERIFY(!help || !help->isVisible());
 }
 
 QTEST_MAIN(MenuCommandsTest)
