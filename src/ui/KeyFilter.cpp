@@ -99,7 +99,12 @@ bool KeyFilter::filterInputMethod(QObject *watched, const QInputMethodEvent &inp
     if (commit == input.commitString() && preedit == input.preeditString())
         return false;
     QInputMethodEvent replaced(preedit, attributes);
-    replaced.setCommitString(commit, input.replacementStart(), input.replacementLength());
+    // A commit that replaces text already there (a correction) and is discarded as a whole
+    // leaves that text as it was.
+    if (commit.isEmpty() && !input.commitString().isEmpty())
+        replaced.setCommitString(QString());
+    else
+        replaced.setCommitString(commit, input.replacementStart(), input.replacementLength());
     deliver(watched, replaced);
     return true;
 }

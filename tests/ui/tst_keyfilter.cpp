@@ -86,8 +86,8 @@ void KeyFilterTest::typed_data()
     QTest::newRow("main: control codes are no committed text")
         << Box::Main << Input::Commit << "a\r\nb\x03\x16" << "XAB" << "";
     QTest::newRow("main: a replacing commit upper-cased") << Box::Main << Input::Replace << "é" << "É" << "";
-    QTest::newRow("main: a replacing commit dropped still replaces")
-        << Box::Main << Input::Replace << "á" << "" << "";
+    QTest::newRow("main: a replacing commit dropped keeps the text")
+        << Box::Main << Input::Replace << "á" << "X" << "";
     QTest::newRow("main: preedit shown upper-cased") << Box::Main << Input::Preedit << "é" << "X" << "É";
     QTest::newRow("main: preedit of a dead key not shown") << Box::Main << Input::Preedit << "´" << "X" << "";
     QTest::newRow("main: preedit losing a character not shown")
