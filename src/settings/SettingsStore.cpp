@@ -6,6 +6,7 @@
 #include "engine/Cp1252.h"
 #include "engine/FileTarget.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QLockFile>
@@ -398,6 +399,9 @@ QByteArray Store::apply() const
 bool Store::sync()
 {
     if (!m_readable)
+        return false;
+    // The first save creates the store's folder; the lock file lies beside it.
+    if (!QDir().mkpath(QFileInfo(m_path).absolutePath()))
         return false;
     QLockFile lock(m_path + QStringLiteral(".lock"));
     if (!lock.tryLock(kLockWaitMs))
