@@ -563,8 +563,22 @@ void HentIndstillinger(Store &store, Settings &record)
         store.markInexact();
 }
 
+namespace {
+
+// Reads both sections once more, so that the store knows whether any value of it
+// falls back to a default (and the store must be copied before it is written).
+void noteFallbacks(Store &store)
+{
+    Settings scratch;
+    HentIndstillinger(store, scratch);
+    loadWindowSettings(store);
+}
+
+} // namespace
+
 bool GemIndstillinger(Store &store, const Settings &record)
 {
+    noteFallbacks(store);
     store.setValue(kSectionCw + u'/' + QStringLiteral("WPM"), integerText(record.giWPM));
     store.setValue(kSectionCw + u'/' + QStringLiteral("Tone"), integerText(record.giTone));
     store.setValue(kSectionCw + u'/' + QStringLiteral("Volume"), integerText(record.glVolume));
@@ -606,6 +620,7 @@ WindowSettings loadWindowSettings(Store &store)
 
 bool saveWindowSettings(Store &store, const WindowSettings &window, bool withGeometry)
 {
+    noteFallbacks(store);
     if (withGeometry) {
         store.setValue(kSectionSettings + u'/' + QStringLiteral("MainLeft"), singleText(window.MainLeft));
         store.setValue(kSectionSettings + u'/' + QStringLiteral("MainTop"), singleText(window.MainTop));
