@@ -179,6 +179,10 @@ bool FileTarget::open(const QString &path)
             return fail(Error::FolderMissing, int(std::errc::no_such_file_or_directory));
         }
     }
+    // The temporary could replace a file its owner made read-only: refused as the
+    // write-protected file it is.
+    if (status.type() == fs::file_type::regular && !QFileInfo(path).isWritable())
+        return fail(Error::AccessDenied, int(std::errc::permission_denied));
     auto file = std::make_unique<QSaveFile>(path);
     errno = 0;
     const bool opened = file->open(QIODevice::WriteOnly);
