@@ -5,6 +5,7 @@
 #include <QFile>
 
 #include <algorithm>
+#include <cerrno>
 #include <filesystem>
 
 #ifdef Q_OS_WIN
@@ -52,10 +53,14 @@ std::optional<QByteArray> readInput(const QString &path, QString *error)
             return std::nullopt;
         }
         file.setFileName(path);
+        errno = 0;
         if (!file.open(QIODevice::ReadOnly)) {
-            *error = file.error() == QFileDevice::PermissionsError
+            const std::error_code code(errno, std::generic_category());
+            const FileTarget::Error why = code ? FileTarget::errorFor(code) : FileTarget::Error::Failed;
+            *error = why == FileTarget::Error::AccessDenied
                          ? CwSend::tr("adgang til \"%1\" nægtet.").arg(path)
-                         : CwSend::tr("kan ikke åbne \"%1\": %2.").arg(path, file.errorString());
+                         : CwSend::tr("kan ikke åbne \"%1\": %2.")
+                               .arg(path, fileProblem(why, file.errorString()));
             return std::nullopt;
         }
     }
