@@ -179,10 +179,18 @@ bool FileTarget::open(const QString &path)
             return fail(Error::FolderMissing, int(std::errc::no_such_file_or_directory));
         }
     }
-    // The temporary could replace a file its owner made read-only: refused as the
-    // write-protected file it is.
-    if (status.type() == fs::file_type::regular && !QFileInfo(path).isWritable())
-        return fail(Error::AccessDenied, int(std::errc::permission_denied));
+    // The temporary could replace a file its owner made read-only: an existing file
+    // is opened for appending first (which changes nothing), and the system says
+    // whether it may be written and, if not, why (permissions, read-only mount).
+    if (status.type() == fs::file_type::regular) {
+        QFile probe(path);
+        errno = 0;
+        if (!probe.open(QIODevice::WriteOnly | QIODevice::Append)) {
+            const std::error_code code(errno, std::generic_category());
+            return code ? fail(errorFor(code), code.value())
+                        : fail(Error::AccessDenied, int(std::errc::permission_denied));
+        }
+    }
     auto file = std::make_unique<QSaveFile>(path);
     errno = 0;
     const bool opened = file->open(QIODevice::WriteOnly);
