@@ -5,9 +5,13 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QString>
 #include <QStringList>
+#include <QTemporaryDir>
 
 #ifdef Q_OS_UNIX
 #include <unistd.h>
@@ -67,21 +71,49 @@ private:
 
 // Runs this test program again as user and group 65534 (nobody), with only
 // testFunction, offscreen, and envName=envValue telling the child what to do.
+// The checkout may lie in a folder only its owner can enter (root's home): the
+// child runs a copy of the program, with copies of the sanitizers' suppression
+// files, from a folder of the temporary directory that everyone can read.
 // Empty when the child passed; otherwise its output.
 inline QString runAsNobody(const char *envName, const QString &envValue,
                            const QString &testFunction, int timeoutMs)
 {
-    QProcess child;
+    const QFileDevice::Permissions readable = QFileDevice::ReadOwner | QFileDevice::WriteOwner
+                                              | QFileDevice::ReadGroup | QFileDevice::ReadOther;
+    const QFileDevice::Permissions runnable = readable | QFileDevice::ExeOwner | QFileDevice::ExeGroup
+                                              | QFileDevice::ExeOther;
+    QTemporaryDir shared(QDir::temp().filePath(QStringLiteral("nobody-XXXXXX")));
+    const QString program = shared.filePath(QFileInfo(QCoreApplication::applicationFilePath()).fileName());
+    if (!shared.isValid() || !QFile::setPermissions(shared.path(), runnable)
+        || !QFile::copy(QCoreApplication::applicationFilePath(), program)
+        || !QFile::setPermissions(program, runnable))
+        return QStringLiteral("could not copy the test program for the unprivileged child");
+
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    static const QRegularExpression suppressions(QStringLiteral("suppressions=([^:]+)"));
+    for (const char *name : {"ASAN_OPTIONS", "LSAN_OPTIONS", "UBSAN_OPTIONS"}) {
+        const QString variable = QString::fromLatin1(name);
+        QString options = env.value(variable);
+        const QRegularExpressionMatch m = suppressions.match(options);
+        if (!m.hasMatch())
+            continue;
+        const QString copy = shared.filePath(variable + QStringLiteral(".supp"));
+        if (!QFile::copy(m.captured(1), copy) || !QFile::setPermissions(copy, readable))
+            return QStringLiteral("could not copy %1 for the unprivileged child").arg(m.captured(1));
+        options.replace(m.capturedStart(1), m.capturedLength(1), copy);
+        env.insert(variable, options);
+    }
+
+    QProcess child;
     env.insert(QString::fromLatin1(envName), envValue);
     env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
     env.insert(QStringLiteral("XDG_RUNTIME_DIR"), QDir::tempPath());
     child.setProcessEnvironment(env);
     child.setProcessChannelMode(QProcess::MergedChannels);
+    child.setWorkingDirectory(shared.path());
     child.start(QStringLiteral("setpriv"),
                 {QStringLiteral("--reuid=65534"), QStringLiteral("--regid=65534"),
-                 QStringLiteral("--clear-groups"), QCoreApplication::applicationFilePath(),
-                 testFunction});
+                 QStringLiteral("--clear-groups"), program, testFunction});
     if (!child.waitForFinished(timeoutMs))
         return QStringLiteral("the unprivileged child did not finish in %1 ms").arg(timeoutMs);
     if (child.exitStatus() == QProcess::NormalExit && child.exitCode() == 0)

@@ -2,8 +2,7 @@
 
 #include "engine/constants.h"
 
-#include <QDir>
-#include <QFileInfo>
+#include <QIODevice>
 #include <QtEndian>
 
 namespace {
@@ -26,7 +25,7 @@ void putU16(QByteArray &out, quint16 v)
 
 } // namespace
 
-WavFile::WavFile(const QString &path) : m_path(path), m_file(path) {}
+WavFile::WavFile(const QString &path) : m_path(path) {}
 
 WavFile::~WavFile()
 {
@@ -65,19 +64,24 @@ bool WavFile::open()
 {
     m_error = Error::None;
     m_dataBytes = 0;
-    const QFileInfo info(m_path);
-    if (info.isDir())
-        return fail(Error::IsFolder);
-    if (!info.absoluteDir().exists())
-        return fail(Error::FolderMissing);
-    if (!m_file.open(QIODevice::WriteOnly))
-        return fail(m_file.error() == QFileDevice::PermissionsError ? Error::AccessDenied
-                                                                     : Error::WriteFailed);
+    m_expectedBytes = -1;
+    if (!m_file.open(m_path))
+        return fail(Error::File);
     m_open = true;
     m_pending.reserve(kWriteBytes);
-    if (m_file.write(header(0)) != kHeaderBytes)
-        return fail(Error::WriteFailed);
+    if (!m_file.isSequential() && !m_file.write(header(0)))
+        return fail(Error::File);
     return true;
+}
+
+bool WavFile::announce(qint64 dataBytes)
+{
+    if (!m_open || !m_file.isSequential() || m_expectedBytes >= 0)
+        return m_open;
+    if (dataBytes > kMaxDataBytes)
+        return fail(Error::TooLong);
+    m_expectedBytes = dataBytes;
+    return m_file.write(header(dataBytes)) || fail(Error::File);
 }
 
 bool WavFile::append(QByteArrayView pcm)
@@ -86,6 +90,8 @@ bool WavFile::append(QByteArrayView pcm)
         return false;
     if (m_dataBytes + pcm.size() > kMaxDataBytes)
         return fail(Error::TooLong);
+    if (m_file.isSequential() && m_dataBytes + pcm.size() > m_expectedBytes)
+        return fail(Error::WrongSize);
     // Collected into writes of about 1 MiB: one system call per half-second half
     // costs more than the copy.
     if (m_pending.size() + pcm.size() > kWriteBytes && !flush())
@@ -97,8 +103,8 @@ bool WavFile::append(QByteArrayView pcm)
 
 bool WavFile::flush()
 {
-    if (!m_pending.isEmpty() && m_file.write(m_pending) != m_pending.size())
-        return fail(Error::WriteFailed);
+    if (!m_pending.isEmpty() && !m_file.write(m_pending))
+        return fail(Error::File);
     m_pending.resize(0);    // keeps the capacity
     return true;
 }
@@ -107,12 +113,15 @@ bool WavFile::commit()
 {
     if (!m_open || !flush())
         return false;
-    if (!m_file.seek(0) || m_file.write(header(m_dataBytes)) != kHeaderBytes)
-        return fail(Error::WriteFailed);
+    if (m_file.isSequential()) {
+        if (m_dataBytes != m_expectedBytes)
+            return fail(Error::WrongSize);
+    } else if (!m_file.device()->seek(0) || !m_file.write(header(m_dataBytes))) {
+        return fail(Error::File);
+    }
     m_open = false;
     if (!m_file.commit()) {
-        m_error = m_file.error() == QFileDevice::PermissionsError ? Error::AccessDenied
-                                                                  : Error::WriteFailed;
+        m_error = Error::File;
         return false;
     }
     return true;
@@ -120,9 +129,6 @@ bool WavFile::commit()
 
 void WavFile::cancel()
 {
-    if (m_file.isOpen()) {
-        m_file.cancelWriting();
-        m_file.commit();   // with writing cancelled this only removes the temporary file
-    }
+    m_file.cancel();
     m_open = false;
 }

@@ -182,7 +182,7 @@ void frmCW::cmdOK_Click()
         s.giFarnsworth = static_cast<qint16>(newF);
 
     // The whole "CW" section is written on every OK, changed or not.
-    const std::unique_ptr<QSettings> store = m_openStore ? m_openStore() : nullptr;
+    const std::unique_ptr<settings::Store> store = m_openStore ? m_openStore() : nullptr;
     if (!store || !settings::GemIndstillinger(*store, s))
         QMessageBox::warning(this, program::title(), tr("Indstillingerne kunne ikke gemmes."));
     accept();

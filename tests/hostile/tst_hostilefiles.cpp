@@ -29,11 +29,13 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <algorithm>
 #include <thread>
 
 #ifdef Q_OS_UNIX
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #endif
 
 using namespace testfiles;
@@ -79,6 +81,8 @@ private slots:
     void saveFails_data();
     void saveFails();
     void saveThroughSymlink();
+    void hostileTarget_data();
+    void hostileTarget();
 
 private:
     // The state every refused command must leave alone.
@@ -343,6 +347,140 @@ void HostileFilesTest::saveThroughSymlink()
     QVERIFY(m_watch->messages.isEmpty());
     QVERIFY(QFileInfo(link).isSymLink());
     QCOMPARE(readAll(target), QByteArray("NEW\r\n"));
+}
+
+void HostileFilesTest::hostileTarget_data()
+{
+    // What "Gem som" and "telvok-cw-send -o" write onto: the words each gives on
+    // failure (empty: it succeeds).
+    QTest::addColumn<QString>("target");
+    QTest::addColumn<QString>("saveWords");
+    QTest::addColumn<QString>("toolWords");
+    QTest::newRow("copy of /dev/full") << "full" << "Disken er fuld." << "disken er fuld.";
+    QTest::newRow("copy of /dev/null") << "null" << QString() << QString();
+    QTest::newRow("FIFO with a reader") << "fifo" << QString() << QString();
+    QTest::newRow("block device") << "block"
+                                  << "Det er hverken en almindelig fil, en enhed eller en FIFO."
+                                  << "det er hverken en almindelig fil";
+    QTest::newRow("symbolic link loop") << "loop" << "Symbolske links peger i ring." << "peger i ring.";
+    QTest::newRow("name too long") << "long" << "Navnet er for langt." << "navnet er for langt.";
+    QTest::newRow("folder missing") << "nofolder" << "Mappen findes ikke." << "mappen findes ikke.";
+    QTest::newRow("read-only mount") << "readonly" << "Filsystemet er skrivebeskyttet."
+                                     << "filsystemet er skrivebeskyttet.";
+    QTest::newRow("file in /proc") << "proc" << "Systemet svarer" << "systemet svarer";
+}
+
+void HostileFilesTest::hostileTarget()
+{
+#ifdef Q_OS_UNIX
+    QFETCH(QString, target);
+    QFETCH(QString, saveWords);
+    QFETCH(QString, toolWords);
+    QString path = m_dir->filePath(QStringLiteral("target"));
+    const QByteArray node = QFile::encodeName(path);
+    const bool device = target == QLatin1String("full") || target == QLatin1String("null")
+                        || target == QLatin1String("block");
+    if (device || target == QLatin1String("readonly")) {
+        if (!roottools::isRoot())
+            SKIP_UNLESS_CI("device nodes and mounts need root");
+    }
+    if (target == QLatin1String("full"))
+        QCOMPARE(::mknod(node.constData(), S_IFCHR | 0666, makedev(1, 7)), 0);
+    else if (target == QLatin1String("null"))
+        QCOMPARE(::mknod(node.constData(), S_IFCHR | 0666, makedev(1, 3)), 0);
+    else if (target == QLatin1String("block"))   // a loop device number no device has
+        QCOMPARE(::mknod(node.constData(), S_IFBLK | 0600, makedev(7, 250)), 0);
+    else if (target == QLatin1String("fifo"))
+        QCOMPARE(::mkfifo(node.constData(), 0600), 0);
+    else if (target == QLatin1String("loop"))
+        QVERIFY(QFile::link(path + QStringLiteral("2"), path) && QFile::link(path, path + QStringLiteral("2")));
+    else if (target == QLatin1String("long"))
+        path = m_dir->filePath(QString(300, u'n'));
+    else if (target == QLatin1String("nofolder"))
+        path = m_dir->filePath(QStringLiteral("ingen/target"));
+    else if (target == QLatin1String("proc"))
+        path = QStringLiteral("/proc/version");
+    else if (target == QLatin1String("readonly")) {
+        const QString folder = m_dir->filePath(QStringLiteral("ro"));
+        QVERIFY(m_mounts.mount(folder, QStringLiteral("size=64k")));
+        path = folder + QStringLiteral("/target");
+        QVERIFY(writeFile(path, "KEEP"));
+        QVERIFY(roottools::TmpfsMounts::remountReadOnly(folder));
+    }
+    const auto type = [](const QString &p) {
+        struct stat st {};
+        return ::lstat(QFile::encodeName(p).constData(), &st) == 0 ? st.st_mode & S_IFMT : mode_t(0);
+    };
+    const mode_t typeBefore = type(path);
+    // A FIFO's reader, for the save and then for the tool.
+    QByteArray fromFifo;
+    std::thread reader;
+    const auto startReader = [&] {
+        fromFifo.clear();
+        reader = std::thread([&fromFifo, path] {
+            QFile f(path);
+            if (f.open(QIODevice::ReadOnly))
+                fromFifo = f.readAll();
+        });
+    };
+
+    // "Gem som": the typed text, or the message and nothing changed.
+    if (target == QLatin1String("fifo"))
+        startReader();
+    const bool saved = m_window->fileCommands().saveTo(path);
+    if (reader.joinable())
+        reader.join();
+    QCOMPARE(saved, saveWords.isEmpty());
+    if (saved) {
+        QVERIFY(m_watch->messages.isEmpty());
+        if (target == QLatin1String("fifo"))
+            QCOMPARE(fromFifo, QByteArray("TYPED TEXT\r\n"));
+    } else {
+        QCOMPARE(m_watch->messages.size(), 1);
+        QVERIFY2(m_watch->messages[0].startsWith(QStringLiteral("Filen kunne ikke gemmes.\n\n")),
+                 qPrintable(m_watch->messages[0]));
+        QVERIFY2(m_watch->messages[0].contains(saveWords), qPrintable(m_watch->messages[0]));
+    }
+    QCOMPARE(type(path), typeBefore);
+
+    // telvok-cw-send -o: exit 2 with the words, or the same WAV as into a regular file.
+    const QString in = m_dir->filePath(QStringLiteral("in.txt"));
+    QVERIFY(writeFile(in, "PARIS"));
+    const auto runTool = [&](const QString &out, QString *err) {
+        QProcess p;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("XDG_CONFIG_HOME"), m_dir->filePath(QStringLiteral("config")));
+        p.setProcessEnvironment(env);
+        p.start(qEnvironmentVariable("TELVOK_CW_SEND"), {QStringLiteral("-o"), out, in});
+        if (!p.waitForFinished(30000))
+            p.kill();
+        *err = QString::fromLocal8Bit(p.readAllStandardError());
+        return p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+    };
+    QString err;
+    if (target == QLatin1String("fifo"))
+        startReader();
+    const int status = runTool(path, &err);
+    if (reader.joinable())
+        reader.join();
+    QCOMPARE(status, toolWords.isEmpty() ? 0 : 2);
+    QVERIFY2(err.contains(toolWords), qPrintable(err));
+    QVERIFY2(toolWords.isEmpty() || !err.contains(QLatin1String("er disken fuld?")), qPrintable(err));
+    QCOMPARE(type(path), typeBefore);
+    if (target == QLatin1String("fifo")) {
+        const QString regular = m_dir->filePath(QStringLiteral("regular.wav"));
+        QCOMPARE(runTool(regular, &err), 0);
+        QCOMPARE(fromFifo.size(), QFileInfo(regular).size());
+        QVERIFY(fromFifo == readAll(regular));
+    }
+    if (target == QLatin1String("readonly"))
+        QCOMPARE(readAll(path), QByteArray("KEEP"));
+    const QStringList left = QDir(m_dir->path()).entryList(QDir::Files | QDir::System | QDir::Hidden);
+    QVERIFY2(std::none_of(left.begin(), left.end(), [](const QString &n) { return n.contains(u'.') && n.startsWith(QLatin1String("target")); }),
+             qPrintable(left.join(u' ')));
+#else
+    QSKIP("device nodes and FIFOs are Unix");
+#endif
 }
 
 QTEST_MAIN(HostileFilesTest)

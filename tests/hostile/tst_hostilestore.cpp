@@ -14,6 +14,7 @@
 #include "ui/main/frmMain.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
 #include <QRandomGenerator>
@@ -25,6 +26,7 @@
 #include <cmath>
 
 #ifdef Q_OS_UNIX
+#include <sys/stat.h>
 #endif
 
 namespace {
@@ -163,6 +165,10 @@ private slots:
     void storeBelowRegularFile();
     void unreadableStore();
     void malformedOnReadOnlyMount();
+    void quitKeepsStore_data();
+    void quitKeepsStore();
+    void storeIsSpecial_data();
+    void storeIsSpecial();
 
 private:
     // Starts the window on the store at path; the messages of start-up in *startUp.
@@ -470,6 +476,129 @@ void HostileStoreTest::malformedOnReadOnlyMount()
     mounts.clear();
     QCOMPARE(atClose, QStringList{QStringLiteral("Indstillingerne kunne ikke gemmes.")});
     QCOMPARE(after, stored);
+}
+
+// The lines of an INI text that are not keys of section "Settings".
+QList<QByteArray> withoutWindowKeys(const QByteArray &ini)
+{
+    QList<QByteArray> kept;
+    bool inSettings = false;
+    for (const QByteArray &line : ini.split('\n')) {
+        if (line.startsWith('['))
+            inSettings = line.trimmed() == "[Settings]";
+        else if (inSettings && line.contains('='))
+            continue;
+        kept << line;
+    }
+    while (!kept.isEmpty() && kept.back().isEmpty())
+        kept.removeLast();
+    return kept;
+}
+
+void HostileStoreTest::quitKeepsStore_data()
+{
+    // ini: the store before start; key, loaded: a text key and what it must load as;
+    // backup: whether the store is copied to .bak before the quit writes it.
+    QTest::addColumn<QByteArray>("ini");
+    QTest::addColumn<QString>("key");
+    QTest::addColumn<QString>("loaded");
+    QTest::addColumn<bool>("backup");
+    const QByteArray window = "[Settings]\nMainLeft=1500\nFontName=Courier New\n";
+    QTest::newRow("Windows-1252 text") << "[CW]\nTekst5=R\xc6KKE \xd8 \xc5\nTekst6=X\n" + window
+                                       << QStringLiteral("Tekst5") << QStringLiteral("RÆKKE Ø Å") << true;
+    QTest::newRow("semicolon") << "[CW]\nTekst6=CQ; DE OZ1ABC\n" + window << QStringLiteral("Tekst6")
+                               << QStringLiteral("CQ; DE OZ1ABC") << false;
+    QTest::newRow("unclosed quote") << "[CW]\nTekst7=\"CQ DE\nTekst8=OZ1ABC\nWPM=25\n" + window
+                                    << QStringLiteral("Tekst8") << QStringLiteral("OZ1ABC") << false;
+    QTest::newRow("unclosed quote itself") << "[CW]\nTekst7=\"CQ DE\nTekst8=OZ1ABC\n" + window
+                                           << QStringLiteral("Tekst7") << QStringLiteral("\"CQ DE") << false;
+    QTest::newRow("comma without blank") << "[CW]\nTekst1=CQ,CQ DE OZ\n" + window << QStringLiteral("Tekst1")
+                                         << QStringLiteral("CQ,CQ DE OZ") << false;
+    QTest::newRow("written form") << "[CW]\nTekst2=\"A, B\\\\C \\\"D\\\"\"\n" + window << QStringLiteral("Tekst2")
+                                  << QStringLiteral("A, B\\C \"D\"") << false;
+    QTest::newRow("comments, other sections, CR LF")
+        << QByteArray("; mine\r\n[Other]\r\nx = 1\r\n[CW]\r\nTekst3=#R\r\n[Settings]\r\nSkjul=True\r\n")
+        << QStringLiteral("Tekst3") << QStringLiteral("#R") << false;
+    QTest::newRow("bad number falls back") << "[CW]\nWPM=fast\nTekst4=K\n" + window << QStringLiteral("Tekst4")
+                                           << QStringLiteral("K") << true;
+    QTest::newRow("bad window value") << QByteArray("[CW]\nTekst4=K\n[Settings]\nMainLeft=left\n") << QStringLiteral("Tekst4")
+                                      << QStringLiteral("K") << true;
+}
+
+void HostileStoreTest::quitKeepsStore()
+{
+    QFETCH(QByteArray, ini);
+    QFETCH(QString, key);
+    QFETCH(QString, loaded);
+    QFETCH(bool, backup);
+    const QString path = m_dir->filePath(QStringLiteral("store.ini"));
+    QVERIFY(writeFile(path, ini));
+    QStringList startUp;
+    frmMain &w = start(path, &startUp);
+    QVERIFY2(startUp.isEmpty(), qPrintable(startUp.join(QLatin1String(" | "))));
+    QCOMPARE(w.morse().settings().gsTekst[size_t(key.mid(5).toInt() - 1)], loaded);
+    w.close();
+    QVERIFY2(m_watch->messages.isEmpty(), qPrintable(m_watch->messages.join(QLatin1String(" | "))));
+
+    // Only the window's keys were written; every other byte is as it was.
+    const QByteArray afterQuit = readAll(path);
+    QCOMPARE(withoutWindowKeys(afterQuit), withoutWindowKeys(ini));
+    QCOMPARE(readAll(path + QStringLiteral(".bak")), backup ? ini : QByteArray("<unreadable>"));
+
+    // A save of section "CW" writes the texts back as they were read.
+    auto store = settings::openStoreAt(path);
+    Settings s;
+    settings::HentIndstillinger(*store, s);
+    QVERIFY(settings::GemIndstillinger(*store, s));
+    const QByteArray afterSave = readAll(path);
+    for (const QByteArray &line : ini.split('\n')) {
+        if (line.startsWith("Tekst"))
+            QVERIFY2(afterSave.contains(line + '\n'), line.constData());
+    }
+    Settings again;
+    settings::HentIndstillinger(*settings::openStoreAt(path), again);
+    QVERIFY(sameRecord(again, s));
+}
+
+void HostileStoreTest::storeIsSpecial_data()
+{
+    QTest::addColumn<QString>("what");
+    QTest::newRow("store is a FIFO") << QStringLiteral("fifo");
+    QTest::newRow("stale lock is a directory") << QStringLiteral("lock");
+}
+
+void HostileStoreTest::storeIsSpecial()
+{
+#ifdef Q_OS_UNIX
+    // Neither may hang: start-up reads defaults, the quit fails within the lock's
+    // wait and says so, and the store stays as it was.
+    QFETCH(QString, what);
+    const QString path = m_dir->filePath(QStringLiteral("store.ini"));
+    const QByteArray stored = storeText(QString(), {});
+    if (what == QLatin1String("fifo")) {
+        QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+    } else {
+        QVERIFY(writeFile(path, stored));
+        QVERIFY(QDir().mkpath(path + QStringLiteral(".lock/inside")));
+    }
+    QElapsedTimer clock;
+    clock.start();
+    QStringList startUp;
+    frmMain &w = start(path, &startUp);
+    QVERIFY2(startUp.isEmpty(), qPrintable(startUp.join(QLatin1String(" | "))));
+    if (what == QLatin1String("fifo"))
+        QVERIFY(sameRecord(w.morse().settings(), defaultRecord()));
+    expectUsable(w);
+    w.close();
+    QVERIFY2(clock.elapsed() < 30000, "the window hung on its store");
+    QCOMPARE(m_watch->messages, QStringList{QStringLiteral("Indstillingerne kunne ikke gemmes.")});
+    if (what == QLatin1String("fifo"))
+        QVERIFY(QFileInfo(path).exists() && !QFileInfo(path).isFile());
+    else
+        QCOMPARE(readAll(path), stored);
+#else
+    QSKIP("FIFOs are Unix");
+#endif
 }
 
 QTEST_MAIN(HostileStoreTest)

@@ -27,7 +27,7 @@ private slots:
 
 private:
     QString storePath(const QString &name) const { return m_dir.filePath(name); }
-    // QSettings caches files by name: every data row gets a file of its own.
+    // Every data row gets a file of its own.
     QString rowStorePath() const
     {
         return m_dir.filePath(QString::fromLatin1(QTest::currentTestFunction()) + "-"

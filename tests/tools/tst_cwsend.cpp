@@ -227,9 +227,14 @@ void CwSendTest::rejectsBadArguments_data()
     row("farnsworth below 16 bits", {o, out, QStringLiteral("--farnsworth=-32769"), in},
         QStringLiteral("--farnsworth skal være mellem -32768 og 20"));
     row("tone 0", {o, out, QStringLiteral("--tone"), QStringLiteral("0"), in},
-        QStringLiteral("--tone skal være mellem 1 og 32767"));
+        QStringLiteral("--tone skal være mellem 1 og 22049"));
     row("tone above 16 bits", {o, out, QStringLiteral("--tone"), QStringLiteral("32768"), in},
-        QStringLiteral("--tone skal være mellem 1 og 32767"));
+        QStringLiteral("--tone skal være mellem 1 og 22049"));
+    row("tone that aliases", {o, out, QStringLiteral("--tone=22050"), in},
+        QStringLiteral("--tone skal være mellem 1 og 22049, ikke 22050"));
+    row("single-dash long option", {QStringLiteral("-wpm"), QStringLiteral("20"), o, out, in},
+        QStringLiteral("ukendt tilvalg: -wpm\n"));
+    row("empty input name", {o, out, QString()}, QStringLiteral("filnavnet er tomt"));
     row("volume -1", {o, out, QStringLiteral("--volume"), QStringLiteral("-1"), in},
         QStringLiteral("--volume skal være mellem 0 og 32767"));
     row("volume 32768", {o, out, QStringLiteral("--volume"), QStringLiteral("32768"), in},

@@ -2,6 +2,7 @@
 
 #include "app/ProgramInfo.h"
 #include "engine/Cp1252.h"
+#include "engine/FileTarget.h"
 #include "ui/main/TextBox.h"
 
 #include <QApplication>
@@ -13,7 +14,6 @@
 #include <QLabel>
 #include <QMessageBox>
 #include <QLocale>
-#include <QSaveFile>
 
 #include <algorithm>
 
@@ -162,18 +162,34 @@ bool FileCommands::saveTo(const QString &path)
         if (answer != QMessageBox::Ok)
             return false;
     }
-    QSaveFile file(path);
-    const bool ok = file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size()
-                    && file.commit();
-    if (!ok) {
-        const QString reason = file.errorString();
-        file.cancelWriting();
+    FileTarget file;
+    if (!file.open(path) || !file.write(bytes) || !file.commit()) {
         QMessageBox::critical(&m_owner, program::title(),
                               tr("Filen kunne ikke gemmes.") + QLatin1String("\n\n")
-                                  + QDir::toNativeSeparators(path) + QLatin1Char('\n') + reason);
+                                  + QDir::toNativeSeparators(path) + QLatin1Char('\n')
+                                  + saveProblem(file.error(), file.systemReason()));
         return false;
     }
     return true;
+}
+
+QString FileCommands::saveProblem(FileTarget::Error error, const QString &systemReason)
+{
+    using E = FileTarget::Error;
+    switch (error) {
+    case E::FolderMissing: return tr("Mappen findes ikke.");
+    case E::IsFolder: return tr("Det er en mappe.");
+    case E::SpecialFile: return tr("Det er hverken en almindelig fil, en enhed eller en FIFO.");
+    case E::AccessDenied: return tr("Adgang nægtet.");
+    case E::ReadOnly: return tr("Filsystemet er skrivebeskyttet.");
+    case E::NameTooLong: return tr("Navnet er for langt.");
+    case E::SymlinkLoop: return tr("Symbolske links peger i ring.");
+    case E::NoSpace: return tr("Disken er fuld.");
+    case E::None:
+    case E::Failed:
+        break;
+    }
+    return tr("Systemet svarer: %1").arg(systemReason);
 }
 
 QString FileCommands::askFileName(Dialog kind)

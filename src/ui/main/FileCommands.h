@@ -2,6 +2,8 @@
 // The "&Filer" menu's work: the current file name, the open and save dialogs, and
 // reading and writing text files as Windows-1252 bytes with CR LF line ends.
 
+#include "engine/FileTarget.h"
+
 #include <QByteArray>
 #include <QObject>
 #include <QString>
@@ -53,10 +55,15 @@ public:
     // above kMaxFileBytes, unreadable) the text, the file name and the status panel
     // stay as they were and a message says why.
     bool load(const QString &path);
-    // Writes through a temporary file that replaces path only when complete, so a
-    // failure leaves the old file intact. False: not written (failure, or the user
-    // declined to write unencodable characters as '?'), the file name unchanged.
+    // Writes through a FileTarget: a regular file through a temporary file that
+    // replaces it only when complete, so a failure leaves the old file intact; a
+    // device or FIFO in place; other special files refused. False: not written
+    // (failure, or the user declined to write unencodable characters as '?'), the
+    // file name unchanged.
     bool saveTo(const QString &path);
+
+    // The words under "Filen kunne ikke gemmes." for a failed save.
+    static QString saveProblem(FileTarget::Error error, const QString &systemReason);
 
 private:
     enum class Dialog { Open, Save };

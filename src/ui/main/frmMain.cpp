@@ -66,7 +66,7 @@ frmMain::frmMain(std::unique_ptr<SoundDevice> device, settings::StoreOpener open
     // The window's own settings first, then the Morse settings, as at every start.
     if (!m_openStore)
         m_openStore = settings::openUserStore;
-    const std::unique_ptr<QSettings> store = m_openStore();
+    const std::unique_ptr<settings::Store> store = m_openStore();
     applyWindowSettings(settings::loadWindowSettings(*store));
     settings::HentIndstillinger(*store, m_settings);
 }
@@ -346,7 +346,7 @@ void frmMain::closeEvent(QCloseEvent *event)
     // The help window closes with the main window.
     ui::closeHelpWindow();
 
-    const std::unique_ptr<QSettings> store = m_openStore();
+    const std::unique_ptr<settings::Store> store = m_openStore();
     if (!settings::saveWindowSettings(*store, currentWindowSettings(), !isMinimized()))
         QMessageBox::critical(this, program::title(), tr("Indstillingerne kunne ikke gemmes."));
     event->accept();

@@ -371,8 +371,8 @@ void MainWindowTest::minimisedKeepsGeometry()
     w.close();
     auto store = settings::openStoreAt(m_ini);
     QVERIFY(!store->contains(QStringLiteral("Settings/MainLeft")));
-    QCOMPARE(store->value(QStringLiteral("Settings/Skjul")).toString(), QStringLiteral("True"));
-    QCOMPARE(store->value(QStringLiteral("Settings/FontName")).toString(), QStringLiteral("Fixedsys"));
+    QCOMPARE(store->value(QStringLiteral("Settings/Skjul")).value_or(QString()), QStringLiteral("True"));
+    QCOMPARE(store->value(QStringLiteral("Settings/FontName")).value_or(QString()), QStringLiteral("Fixedsys"));
 }
 
 void MainWindowTest::storedTwipsKept()
@@ -503,7 +503,7 @@ void MainWindowTest::fontDialog()
     QCOMPARE(w.Text1()->font().family(), QStringLiteral("Liberation Serif"));
     w.close();
     auto store = settings::openStoreAt(m_ini);
-    QCOMPARE(store->value(QStringLiteral("Settings/FontName")).toString(), QStringLiteral("Liberation Serif"));
+    QCOMPARE(store->value(QStringLiteral("Settings/FontName")).value_or(QString()), QStringLiteral("Liberation Serif"));
 }
 
 QTEST_MAIN(MainWindowTest)
