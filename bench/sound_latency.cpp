@@ -7,7 +7,7 @@
 #include "SoundCapture.h"
 #include "engine/Morse.h"
 #include "engine/constants.h"
-#include "engine/sound_device/QtSoundDevice.h"
+#include "engine/sound_device/PulseSoundDevice.h"
 
 #include <QCoreApplication>
 
@@ -54,9 +54,9 @@ static int run(int argc, char *argv[])
     settings.giTone = 800;
     settings.glVolume = 12000;
     settings.giFarnsworth = 0;
-    Morse morse(settings, std::make_unique<QtSoundDevice>());
+    Morse morse(settings, std::make_unique<PulseSoundDevice>());
     if (!morse.LavLyd()) {
-        std::fprintf(stderr, "no sound device: %s\n", qPrintable(morse.errorString()));
+        std::fprintf(stderr, "no sound device: error %d\n", int(morse.error()));
         return 1;
     }
 
@@ -84,7 +84,7 @@ static int run(int argc, char *argv[])
     }
 
     // Stop latency on an endless tone (the text's gaps would hide the stop).
-    QtSoundDevice tone;
+    PulseSoundDevice tone;
     if (!tone.open(morse::kBufferBytes))
         return 1;
     std::vector<std::int16_t> half(size_t(morse::kHalfSamples));
@@ -110,9 +110,9 @@ static int run(int argc, char *argv[])
         if (last >= 0)
             f.stop.push_back(double(capture.arrivalNs(last) - stopNs) / 1e6);
     }
-    auto *device = static_cast<QtSoundDevice *>(morse.device());
-    std::printf("sink buffer: %d bytes (%.1f ms)\n", QtSoundDevice::kSinkBufferBytes,
-                QtSoundDevice::kSinkBufferBytes / 88.2);
+    auto *device = static_cast<PulseSoundDevice *>(morse.device());
+    std::printf("server buffer target: %d bytes (%.1f ms)\n", PulseSoundDevice::kTargetBytes,
+                PulseSoundDevice::kTargetBytes / 88.2);
     summary("StartSending -> first sound heard", f.start);
     summary("StopSending -> last sound heard", f.stop);
     std::printf("underruns: %d\n", device->underruns());
@@ -121,5 +121,5 @@ static int run(int argc, char *argv[])
 
 int main(int argc, char *argv[])
 {
-    return QtSoundDevice::finishProcess(run(argc, argv));
+    return run(argc, argv);
 }

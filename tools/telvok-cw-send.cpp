@@ -11,7 +11,7 @@
 #include "engine/Morse.h"
 #include "engine/WavFile.h"
 #include "engine/constants.h"
-#include "engine/sound_device/QtSoundDevice.h"
+#include "engine/sound_device/PulseSoundDevice.h"
 #include "engine/sound_device/SimulatedSoundDevice.h"
 #include "settings/SettingsStore.h"
 
@@ -365,11 +365,29 @@ int renderWav(Settings &settings, const QString &text, const QString &path)
     return kExitOk;
 }
 
+// Why the sound device is not usable, in the tool's words.
+QString soundProblem(SoundError error)
+{
+    switch (error) {
+    case SoundError::NoServer:
+        return CwSend::tr("Ingen lydserver svarer.");
+    case SoundError::RefusedFormat:
+        return CwSend::tr("Lydserveren kan ikke spille 44100 Hz mono 16 bit.");
+    case SoundError::ServerLost:
+        return CwSend::tr("Forbindelsen til lydserveren er afbrudt.");
+    case SoundError::InvalidBuffer:
+        return CwSend::tr("Lydbufferen har en ugyldig størrelse.");
+    case SoundError::None:
+        break;
+    }
+    return {};
+}
+
 int playOnDevice(Settings &settings, const QString &text)
 {
-    Morse morse(settings, std::make_unique<QtSoundDevice>());
+    Morse morse(settings, std::make_unique<PulseSoundDevice>());
     if (!morse.LavLyd()) {
-        const QString reason = morse.errorString();
+        const QString reason = soundProblem(morse.error());
         return fail(CwSend::tr("Lydkort findes ikke.") + (reason.isEmpty() ? QString() : u' ' + reason)
                     + u' ' + CwSend::tr("Brug -o for at skrive lyden i en WAV-fil."));
     }
@@ -379,7 +397,7 @@ int playOnDevice(Settings &settings, const QString &text)
     morse.transmissionEnded = [] { QCoreApplication::exit(kExitOk); };
     morse.deviceFailed = [&status, &morse] {
         status = fail(CwSend::tr("lydkortet holdt op med at virke under afsendelsen: %1")
-                          .arg(morse.errorString()));
+                          .arg(soundProblem(morse.error())));
         QCoreApplication::exit(status);
     };
     QTimer poll;
@@ -451,5 +469,5 @@ int run(int argc, char *argv[])
 
 int main(int argc, char *argv[])
 {
-    return QtSoundDevice::finishProcess(run(argc, argv));
+    return run(argc, argv);
 }
