@@ -42,7 +42,7 @@ class CwSend {
 constexpr int kExitOk = 0;
 constexpr int kExitFailure = 2;
 constexpr int kExitSignalBase = 128;        // interrupted: 128 + signal number
-constexpr int kSignalPollMs = 20;           // how often the event loop looks for Ctrl+C
+constexpr int kSignalPollMs = 100;          // how often the event loop looks for Ctrl+C
 
 const QString kToolName = QStringLiteral("telvok-cw-send");
 

@@ -19,7 +19,7 @@
 namespace {
 
 constexpr pa_usec_t kSetupTimeoutUsec = 3 * PA_USEC_PER_SEC;     // connecting, and a stream getting ready
-constexpr pa_usec_t kWatchUsec = 250 * PA_USEC_PER_MSEC;         // longest sleep of the play-position watch
+constexpr pa_usec_t kWatchUsec = PA_USEC_PER_SEC;                // longest sleep of the play-position watch
 constexpr pa_usec_t kStallUsec = 2 * PA_USEC_PER_SEC;            // queued sound that long unplayed: server stuck
 constexpr qint64 kBytesPerSecond = morse::kWaveFormat.avgBytesPerSec;   // 88200
 constexpr qint64 kEndless = std::numeric_limits<qint64>::max();
