@@ -9,7 +9,7 @@ cd "$(dirname "$0")/.."
 . scripts/services.sh
 build=$(realpath "${1:-build/default}")
 seconds=${2:-600}
-ensure_packages stress-ng pulseaudio pulseaudio-utils
+ensure_packages stress-ng pulseaudio pulseaudio-utils   # the load; only this bench needs it
 SERVICE_DIR=$(mktemp -d)
 work=$SERVICE_DIR/soak
 mkdir -p "$work"

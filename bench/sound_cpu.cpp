@@ -1,19 +1,62 @@
-// Process CPU time of the real sound path while sending: the engine on a
-// QtSoundDevice sends text for 30 s (nothing else runs in the process) and the CPU
-// time of all its threads is divided by the wall time. Needs the private sound
-// server of scripts/services.sh.
+// Process CPU while sending, beside a peer: telvok-cw-send (the engine and device
+// the window uses) plays PARIS at 20 WPM for 30 s, then unixcw's cw sends the same
+// text for as long, in the same run, both into the private sound server's null
+// sink. The CPU time of every thread of each process (/proc/<pid>/stat) is divided
+// by the wall time. Needs the private sound server (bench/sound_figures.sh).
 //
 //   sound_cpu [seconds]
 
-#include "ProcessFigures.h"
 #include "SoundCapture.h"
-#include "engine/Morse.h"
-#include "engine/sound_device/QtSoundDevice.h"
 
 #include <QCoreApplication>
+#include <QFile>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
 
 #include <cstdio>
-#include <ctime>
+#include <unistd.h>
+
+namespace {
+
+// User + system seconds of a running process and all its threads; -1 if unknown.
+double cpuSeconds(qint64 pid)
+{
+    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+    if (!stat.open(QIODevice::ReadOnly))
+        return -1;
+    const QByteArray line = stat.readAll();
+    // Fields after the parenthesised command name; utime and stime are 14 and 15.
+    const QList<QByteArray> fields = line.mid(line.lastIndexOf(')') + 2).split(' ');
+    if (fields.size() < 13)
+        return -1;
+    return double(fields[11].toLongLong() + fields[12].toLongLong()) / double(sysconf(_SC_CLK_TCK));
+}
+
+// Runs program for seconds, feeding it input on standard input; its CPU share in %.
+double measure(const QString &program, const QStringList &args, const QByteArray &input, int seconds)
+{
+    QProcess p;
+    p.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    p.start(program, args);
+    if (!p.waitForStarted())
+        return -1;
+    if (!input.isEmpty()) {
+        p.write(input);
+        p.closeWriteChannel();
+    }
+    QElapsedTimer wall;
+    wall.start();
+    soundtest::spin(seconds * 1000);
+    const double cpu = cpuSeconds(p.processId());
+    const double elapsed = double(wall.nsecsElapsed()) / 1e9;
+    const bool running = p.state() == QProcess::Running;
+    p.terminate();
+    p.waitForFinished(5000);
+    return running && cpu >= 0 ? 100.0 * cpu / elapsed : -1;
+}
+
+} // namespace
 
 static int run(int argc, char *argv[])
 {
@@ -24,47 +67,35 @@ static int run(int argc, char *argv[])
         std::fprintf(stderr, "%s\n", qPrintable(problem));
         return 1;
     }
-    Settings settings;
-    settings.giWPM = 20;
-    settings.giTone = 800;
-    settings.glVolume = 12000;
-    auto *device = new QtSoundDevice;
-    Morse morse(settings, std::unique_ptr<SoundDevice>(device));
-    if (!morse.LavLyd()) {
-        std::fprintf(stderr, "no sound device: %s\n", qPrintable(morse.errorString()));
-        return 1;
-    }
+    QTemporaryDir dir;
+    qputenv("XDG_CONFIG_HOME", dir.filePath(QStringLiteral("config")).toLocal8Bit());
     // PARIS takes 3 s at 20 WPM; the text outlasts the measurement.
-    morse.gsCWTekst = QStringLiteral("PARIS ").repeated(seconds / 3 + 5);
-    int failures = 0;
-    QElapsedTimer sinceStart;
-    sinceStart.start();
-    morse.deviceFailed = [&] {
-        ++failures;
-        std::fprintf(stderr, "device failed after %.1f s: %s\n", double(sinceStart.elapsed()) / 1000,
-                     qPrintable(morse.errorString()));
-    };
+    const QByteArray text = QByteArray("PARIS ").repeated(seconds / 3 + 10);
+    const QString file = dir.filePath(QStringLiteral("paris.txt"));
+    QFile f(file);
+    if (!f.open(QIODevice::WriteOnly) || f.write(text) != text.size())
+        return 1;
+    f.close();
 
-    QEventLoop loop;
-    QTimer::singleShot(seconds * 1000, &loop, &QEventLoop::quit);
-    QElapsedTimer wall;
-    const double cpuBefore = bench::processCpuSeconds();
-    wall.start();
-    morse.StartSending();
-    loop.exec();
-    const double cpu = bench::processCpuSeconds() - cpuBefore;
-    const double elapsed = double(wall.nsecsElapsed()) / 1e9;
-    const bool stillSending = morse.isSending();
-    morse.StopSending();
-
-    std::printf("sent for %.1f s: process CPU %.3f s = %.2f %% of one core\n", elapsed, cpu,
-                100.0 * cpu / elapsed);
-    std::printf("still sending at the end: %s; device failures: %d; underruns: %d\n",
-                stillSending ? "yes" : "NO", failures, device->underruns());
-    return stillSending && failures == 0 ? 0 : 1;
+    const double ours = measure(QStringLiteral(TELVOK_CW_SEND),
+                                {QStringLiteral("--wpm"), QStringLiteral("20"), QStringLiteral("--tone"),
+                                 QStringLiteral("800"), file},
+                                {}, seconds);
+    std::printf("telvok-cw-send, %d s of PARIS at 20 WPM: %.2f %% of one core\n", seconds, ours);
+    if (QStandardPaths::findExecutable(QStringLiteral("cw")).isEmpty()) {
+        std::printf("cw is not installed (Debian package cw): no peer figure\n");
+        return ours >= 0 ? 0 : 1;
+    }
+    const double peer = measure(QStringLiteral("cw"),
+                                {QStringLiteral("-w"), QStringLiteral("20"), QStringLiteral("-t"), QStringLiteral("800")},
+                                text, seconds);
+    std::printf("cw (unixcw), the same text and speed:  %.2f %% of one core\n", peer);
+    if (ours > 0 && peer > 0)
+        std::printf("telvok-cw-send uses %.1fx less\n", peer / ours);
+    return ours >= 0 && peer >= 0 ? 0 : 1;
 }
 
 int main(int argc, char *argv[])
 {
-    return QtSoundDevice::finishProcess(run(argc, argv));
+    return run(argc, argv);
 }

@@ -1,5 +1,5 @@
 // Dropouts of the real sound path over a long run: sends a text through the engine
-// on a QtSoundDevice while capturing the null sink's monitor, and compares the
+// on a PulseSoundDevice while capturing the null sink's monitor, and compares the
 // capture with the engine's reference rendering sample for sample. Every place
 // where samples go missing or repeat counts as one dropout. Optional load: busy
 // threads, and a UI thread that stalls every second. Needs the private sound
@@ -13,7 +13,7 @@
 #include "ProcessFigures.h"
 #include "SoundCapture.h"
 #include "engine/Morse.h"
-#include "engine/sound_device/QtSoundDevice.h"
+#include "engine/sound_device/PulseSoundDevice.h"
 
 #include <QCoreApplication>
 #include <QThread>
@@ -151,10 +151,10 @@ static int run(int argc, char *argv[])
         std::fprintf(stderr, "parec did not deliver\n");
         return 1;
     }
-    auto *device = new QtSoundDevice;
+    auto *device = new PulseSoundDevice;
     Morse morse(settings, std::unique_ptr<SoundDevice>(device));
     if (!morse.LavLyd()) {
-        std::fprintf(stderr, "no sound device: %s\n", qPrintable(morse.errorString()));
+        std::fprintf(stderr, "no sound device: error %d\n", int(morse.error()));
         return 1;
     }
     int failures = 0;
@@ -214,5 +214,5 @@ static int run(int argc, char *argv[])
 
 int main(int argc, char *argv[])
 {
-    return QtSoundDevice::finishProcess(run(argc, argv));
+    return run(argc, argv);
 }

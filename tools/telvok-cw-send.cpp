@@ -14,7 +14,6 @@
 
 #include "app/ProgramInfo.h"
 #include "engine/Cp1252.h"
-#include "engine/sound_device/QtSoundDevice.h"
 #include "settings/SettingsStore.h"
 
 #include <QCoreApplication>
@@ -87,5 +86,5 @@ int run(int argc, char *argv[])
 
 int main(int argc, char *argv[])
 {
-    return QtSoundDevice::finishProcess(run(argc, argv));
+    return run(argc, argv);
 }

@@ -87,9 +87,9 @@ bool Morse::LavLyd()
     return true;
 }
 
-QString Morse::errorString() const
+SoundError Morse::error() const
 {
-    return m_device ? m_device->errorString() : QStringLiteral("no sound device");
+    return m_device ? m_device->error() : SoundError::NoServer;
 }
 
 void Morse::releaseBuffer()

@@ -33,11 +33,11 @@ public:
     // --- Sound build ---------------------------------------------------------------
     // (Re)creates the device buffer with its two notifications and builds the
     // elements from giWPM, giTone and glVolume. False: no usable device; the buffer
-    // is then absent and errorString() tells why. Calling it again retries the device.
+    // is then absent and error() tells why. Calling it again retries the device.
     bool LavLyd();
     // True while a device buffer exists (gDSB is set).
     bool hasBuffer() const { return m_hasBuffer; }
-    QString errorString() const;
+    SoundError error() const;
     // Releases the buffer (stopping any sound); used at shutdown.
     void releaseBuffer();
 

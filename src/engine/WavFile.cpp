@@ -42,12 +42,12 @@ QByteArray WavFile::header(qint64 dataBytes)
     h.append("WAVE", 4);
     h.append("fmt ", 4);
     putU32(h, 16);                                // PCM format chunk size
-    putU16(h, 1);                                 // PCM
-    putU16(h, quint16(kChannels));
-    putU32(h, quint32(kSampleRate));
-    putU32(h, quint32(kSampleRate * kBytesPerSample));   // bytes per second
-    putU16(h, quint16(kBytesPerSample));                 // block align
-    putU16(h, quint16(kBitsPerSample));
+    putU16(h, quint16(kWaveFormat.formatTag));
+    putU16(h, quint16(kWaveFormat.channels));
+    putU32(h, quint32(kWaveFormat.samplesPerSec));
+    putU32(h, quint32(kWaveFormat.avgBytesPerSec));
+    putU16(h, quint16(kWaveFormat.blockAlign));
+    putU16(h, quint16(kWaveFormat.bitsPerSample));
     h.append("data", 4);
     putU32(h, quint32(dataBytes));
     return h;

@@ -6,8 +6,29 @@ namespace morse {
 constexpr int kSampleRate = 44100;                      // samples per second, mono
 constexpr int kChannels = 1;
 constexpr int kBitsPerSample = 16;                      // signed, little-endian
-constexpr int kBytesPerSample = kChannels * kBitsPerSample / 8;
-constexpr int kBufferBytes = kSampleRate * kBytesPerSample;   // 88200: one second
+
+// A PCM format record: what the sound device plays and the WAV writer describes.
+struct WaveFormat {
+    int formatTag;          // 1: PCM
+    int channels;
+    int samplesPerSec;
+    int avgBytesPerSec;     // blockAlign * samplesPerSec
+    int blockAlign;         // bytes per sample frame
+    int bitsPerSample;      // signed, little-endian
+};
+
+// The record for a PCM format; block align is channels * bits / 8, rounded.
+constexpr WaveFormat LavWaveFormat(int samplesPerSec, int channels, int bitsPerSample)
+{
+    const int blockAlign = (channels * bitsPerSample + 4) / 8;
+    return WaveFormat{1, channels, samplesPerSec, blockAlign * samplesPerSec, blockAlign,
+                      bitsPerSample};
+}
+
+// The program's one sound format.
+constexpr WaveFormat kWaveFormat = LavWaveFormat(kSampleRate, kChannels, kBitsPerSample);
+constexpr int kBytesPerSample = kWaveFormat.blockAlign;         // 2
+constexpr int kBufferBytes = kWaveFormat.avgBytesPerSec;      // 88200: one second
 constexpr int kBufferSamples = kBufferBytes / kBytesPerSample; // 44100
 constexpr int kHalfSamples = (kBufferBytes / 2 + 1) / 2;      // 22050: one half
 constexpr int kHalfBytes = kHalfSamples * kBytesPerSample;    // 44100

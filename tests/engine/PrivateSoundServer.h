@@ -27,7 +27,7 @@ public:
     PrivateSoundServer &operator=(const PrivateSoundServer &) = delete;
 
     // Writes the server's configuration and points this process, and everything it
-    // starts, at the server (call it before anything touches Qt Multimedia).
+    // starts, at the server (call it before the first sound device opens).
     bool configure()
     {
         if (!m_dir.isValid())

@@ -42,6 +42,19 @@ inline QString serverProblem()
     return {};
 }
 
+// A device error for a failure message.
+inline const char *errorName(SoundError error)
+{
+    switch (error) {
+    case SoundError::None: return "no error";
+    case SoundError::NoServer: return "no server";
+    case SoundError::RefusedFormat: return "format refused";
+    case SoundError::ServerLost: return "server lost";
+    case SoundError::InvalidBuffer: return "invalid buffer";
+    }
+    return "?";
+}
+
 // Processes events until done() is true or timeoutMs passed. Returns done().
 inline bool waitFor(const std::function<bool()> &done, int timeoutMs)
 {

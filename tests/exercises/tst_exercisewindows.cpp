@@ -570,7 +570,7 @@ void ExerciseWindowsTest::ov3SpeedCorrection()
     QFETCH(bool, generated);
     Rig rig(wpm, farnsworth, device != 0);
     if (device == 2)
-        rig.device->setOpenFails(true, QStringLiteral("gone"));
+        rig.device->setOpenFails(true);
     // A rebuild recomputes the dot length; without one it keeps this mark.
     rig.morse.glPriklen = -1;
     frmOv3 w(rig.morse, &rig.owner);

@@ -405,7 +405,7 @@ void FrmCWTest::cancelChangesNothing()
 void FrmCWTest::okRebuildFails()
 {
     Rig rig(record(20, 0), freshStorePath());
-    rig.device->setOpenFails(true, QStringLiteral("unplugged"));
+    rig.device->setOpenFails(true);
     rig.spin("UpDownWpm", 1);
     MessageCatcher catcher;
     rig.clickOK();

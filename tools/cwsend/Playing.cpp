@@ -3,7 +3,7 @@
 #include "Tool.h"
 
 #include "engine/Morse.h"
-#include "engine/sound_device/QtSoundDevice.h"
+#include "engine/sound_device/PulseSoundDevice.h"
 
 #include <QTimer>
 
@@ -12,15 +12,33 @@
 namespace cwsend {
 namespace {
 
-constexpr int kSignalPollMs = 20;           // how often the event loop looks for Ctrl+C
+constexpr int kSignalPollMs = 100;          // how often the event loop looks for Ctrl+C
+
+// Why the sound device is not usable, in the tool's words.
+QString soundProblem(SoundError error)
+{
+    switch (error) {
+    case SoundError::NoServer:
+        return CwSend::tr("Ingen lydserver svarer.");
+    case SoundError::RefusedFormat:
+        return CwSend::tr("Lydserveren kan ikke spille 44100 Hz mono 16 bit.");
+    case SoundError::ServerLost:
+        return CwSend::tr("Forbindelsen til lydserveren er afbrudt.");
+    case SoundError::InvalidBuffer:
+        return CwSend::tr("Lydbufferen har en ugyldig størrelse.");
+    case SoundError::None:
+        break;
+    }
+    return {};
+}
 
 } // namespace
 
 int playOnDevice(Settings &settings, const QString &text)
 {
-    Morse morse(settings, std::make_unique<QtSoundDevice>());
+    Morse morse(settings, std::make_unique<PulseSoundDevice>());
     if (!morse.LavLyd()) {
-        const QString reason = morse.errorString();
+        const QString reason = soundProblem(morse.error());
         return fail(CwSend::tr("Lydkort findes ikke.") + (reason.isEmpty() ? QString() : u' ' + reason)
                     + u' ' + CwSend::tr("Brug -o for at skrive lyden i en WAV-fil."));
     }
@@ -30,7 +48,7 @@ int playOnDevice(Settings &settings, const QString &text)
     morse.transmissionEnded = [] { QCoreApplication::exit(kExitOk); };
     morse.deviceFailed = [&status, &morse] {
         status = fail(CwSend::tr("lydkortet holdt op med at virke under afsendelsen: %1")
-                          .arg(morse.errorString()));
+                          .arg(soundProblem(morse.error())));
         QCoreApplication::exit(status);
     };
     QTimer poll;

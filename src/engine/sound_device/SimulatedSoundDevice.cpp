@@ -9,10 +9,10 @@ bool SimulatedSoundDevice::open(int bufferBytes)
 {
     release();
     if (m_openFails || bufferBytes <= 0) {
-        m_error = m_error.isEmpty() ? QStringLiteral("simulated device refused to open") : m_error;
+        m_error = m_openFails ? m_openError : SoundError::InvalidBuffer;
         return false;
     }
-    m_error.clear();
+    m_error = SoundError::None;
     m_buffer = QByteArray(bufferBytes, '\0');
     m_position = 0;
     m_open = true;
@@ -115,17 +115,17 @@ qint64 SimulatedSoundDevice::runUntilStopped(qint64 maxSamples)
     return done;
 }
 
-void SimulatedSoundDevice::setOpenFails(bool fails, const QString &reason)
+void SimulatedSoundDevice::setOpenFails(bool fails, SoundError error)
 {
     m_openFails = fails;
-    m_error = reason;
+    m_openError = error;
 }
 
 void SimulatedSoundDevice::failNow()
 {
     const bool wasOpen = m_open;
     release();
-    m_error = QStringLiteral("simulated device failed");
+    m_error = SoundError::ServerLost;
     if (wasOpen && failed)
         failed();
 }

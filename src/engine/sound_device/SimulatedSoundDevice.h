@@ -17,7 +17,7 @@ public:
     void finishAtNextNotification() override;
     void release() override;
     bool isOpen() const override { return m_open; }
-    QString errorString() const override { return m_error; }
+    SoundError error() const override { return m_error; }
 
     // Plays up to `samples` samples while playing, firing notifications as the
     // cursor passes their offsets. Returns the number of samples played.
@@ -35,7 +35,7 @@ public:
     void clearPlayed() { m_played.clear(); }
 
     // Test controls: make the next open() fail, or fail the open device now.
-    void setOpenFails(bool fails, const QString &reason = QString());
+    void setOpenFails(bool fails, SoundError error = SoundError::NoServer);
     void failNow();
 
     int writeCount() const { return m_writes; }
@@ -49,6 +49,7 @@ private:
     bool m_playing = false;
     bool m_finishing = false;
     bool m_openFails = false;
-    QString m_error;
+    SoundError m_openError = SoundError::NoServer;
+    SoundError m_error = SoundError::None;
     int m_writes = 0;
 };

@@ -1,14 +1,23 @@
 #pragma once
 // The sound output the engine streams into: one looping buffer of PCM samples
-// (44100 Hz, mono, 16-bit) with position notifications. Two implementations: the
-// real device (Qt Multimedia) and a simulated one whose clock tests drive.
-
-#include <QString>
+// (morse::kWaveFormat: 44100 Hz, mono, 16-bit) with position notifications. Two
+// implementations: the real device (the sound server, through libpulse) and a
+// simulated one whose clock tests drive.
 
 #include <cstdint>
 #include <functional>
 #include <span>
 #include <vector>
+
+// Why the device is not usable. The sound layer holds no words for the user: the
+// windows and tools say these in their own language.
+enum class SoundError {
+    None,
+    NoServer,           // no sound server accepted a connection
+    RefusedFormat,      // the server would not take a stream at the program's format
+    ServerLost,         // the server went away, or stopped playing, while the device was open
+    InvalidBuffer,      // open() was given a buffer size that is no whole number of samples
+};
 
 class SoundDevice {
 public:
@@ -16,10 +25,12 @@ public:
 
     // Opens the default output device and creates a looping buffer of bufferBytes
     // for 44100 Hz mono 16-bit PCM. An open buffer is released first. False: no
-    // usable device (errorString() says why); never sound at another format.
+    // usable device (error() says why); never sound at another format.
     virtual bool open(int bufferBytes) = 0;
 
-    // Byte offsets whose passing by the play position fires notified(index).
+    // Byte offsets whose passing by the play position (what has been heard) fires
+    // notified(index). The owner may rewrite the bytes up to a position once it
+    // has been notified of it.
     virtual void setNotificationPositions(std::vector<int> byteOffsets) = 0;
 
     // Puts samples into the buffer from byteOffset on; safe while another part plays.
@@ -41,7 +52,7 @@ public:
     virtual void release() = 0;
 
     virtual bool isOpen() const = 0;
-    virtual QString errorString() const = 0;
+    virtual SoundError error() const = 0;
 
     // All three are called on the thread that owns the device (the UI thread).
     std::function<void(int index)> notified;   // index into the notification positions

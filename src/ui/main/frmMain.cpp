@@ -102,6 +102,22 @@ void frmMain::createControls()
     }
     connect(m_cmdTX, &QPushButton::clicked, this, &frmMain::cmdTX_Click);
     connect(m_cmdStop, &QPushButton::clicked, this, &frmMain::cmdStop_Click);
+    // Alt+T and Alt+S act at once. A button's own mnemonic clicks only after its
+    // 100 ms press animation, which the sound would wait for; so the buttons keep
+    // the underlined letter in their caption and these shortcuts do the work.
+    const auto accelerate = [this](QPushButton *button, void (frmMain::*handler)()) {
+        const QKeySequence key = QKeySequence::mnemonic(button->text());
+        button->setShortcut(QKeySequence());
+        auto *shortcut = new QShortcut(key, this);
+        connect(shortcut, &QShortcut::activated, this, [this, button, handler] {
+            if (!button->isEnabled() || !button->isVisible())
+                return;
+            button->setFocus(Qt::ShortcutFocusReason);
+            (this->*handler)();
+        });
+    };
+    accelerate(m_cmdTX, &frmMain::cmdTX_Click);
+    accelerate(m_cmdStop, &frmMain::cmdStop_Click);
     // The stop button is the window's cancel button: Escape presses it anywhere.
     auto *escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
     connect(escape, &QShortcut::activated, m_cmdStop, &QPushButton::click);
@@ -271,7 +287,14 @@ void frmMain::Form_Load()
 
 void frmMain::showNoSoundCard()
 {
-    QMessageBox::critical(this, program::title(), tr("Lydkort findes ikke."));
+    // The sound layer says what went wrong; the window says it to the user. A
+    // missing or lost server is the plain "no sound card"; a server that refuses
+    // the program's format gets a line on why.
+    QMessageBox box(QMessageBox::Critical, program::title(), tr("Lydkort findes ikke."),
+                    QMessageBox::Ok, this);
+    if (m_morse.error() == SoundError::RefusedFormat)
+        box.setInformativeText(tr("Lydserveren kan ikke spille 44100 Hz mono 16 bit."));
+    box.exec();
 }
 
 void frmMain::resizeEvent(QResizeEvent *event)

@@ -46,6 +46,8 @@ private slots:
     void stopMidText();
     void stopWhileIdleKeepsText();
     void shortcutsOffWhileSending();
+    void acceleratorsActAtOnce_data();
+    void acceleratorsActAtOnce();
     void deviceFailsWhileSending();
     void noDeviceAtStartUp();
     void layoutMinimum();
@@ -261,6 +263,40 @@ void MainWindowTest::shortcutsOffWhileSending()
     w.cmdStop_Click();
     QCOMPARE(w.Text1()->Text(), QStringLiteral("EEEEEEEEEEEEEEEEEEEE"));
     QVERIFY(w.menuItem(QStringLiteral("mnuFilerNy"))->isEnabled());
+}
+
+void MainWindowTest::acceleratorsActAtOnce_data()
+{
+    QTest::addColumn<bool>("sendingBefore");
+    QTest::addColumn<int>("key");
+    QTest::addColumn<int>("modifiers");
+    QTest::addColumn<bool>("sendingAfter");
+    QTest::newRow("Alt+T sends") << false << int(Qt::Key_T) << int(Qt::AltModifier) << true;
+    QTest::newRow("Alt+S stops") << true << int(Qt::Key_S) << int(Qt::AltModifier) << false;
+    QTest::newRow("Escape stops") << true << int(Qt::Key_Escape) << int(Qt::NoModifier) << false;
+    QTest::newRow("Alt+T while sending changes nothing") << true << int(Qt::Key_T) << int(Qt::AltModifier) << true;
+    QTest::newRow("Alt+S while idle changes nothing") << false << int(Qt::Key_S) << int(Qt::AltModifier) << false;
+}
+
+// The keys act within the key press itself, not after a button's press animation
+// (the sound would wait for it); the captions keep their underlined letters.
+void MainWindowTest::acceleratorsActAtOnce()
+{
+    QFETCH(bool, sendingBefore);
+    QFETCH(int, key);
+    QFETCH(int, modifiers);
+    QFETCH(bool, sendingAfter);
+    frmMain &w = makeWindow();
+    QCOMPARE(w.cmdTX()->text(), QStringLiteral("&TX"));
+    QCOMPARE(w.cmdStop()->text(), QStringLiteral("&Stop"));
+    w.Text1()->setText(QStringLiteral("eeeeeeeeee"));
+    if (sendingBefore)
+        w.cmdTX_Click();
+    QTest::keyClick(&w, Qt::Key(key), Qt::KeyboardModifiers(modifiers));
+    QCOMPARE(w.isSending(), sendingAfter);
+    QCOMPARE(m_device->isPlaying(), sendingAfter);
+    if (sendingAfter)
+        w.cmdStop_Click();
 }
 
 void MainWindowTest::deviceFailsWhileSending()
