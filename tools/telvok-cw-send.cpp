@@ -1,15 +1,15 @@
 // telvok-cw-send: sends a text file (or standard input) as Morse through the sound
-// card, or renders it into a WAV file, along the same engine path as the main
+// card, or renders it into a sound file (WAV, FLAC, Ogg Vorbis or MP3), along the same engine path as the main
 // window's send button: StartSending, a fill at every notification, natural end.
 //
 // Exit status: 0 sent, 2 any failure (bad option or value, unreadable input,
 // unwritable output, no sound device), 128 + signal number when interrupted
-// (130 for Ctrl+C). A failure or an interruption never leaves a partial WAV file.
+// (130 for Ctrl+C). A failure or an interruption never leaves a partial sound file.
 
 #include "app/ProgramInfo.h"
 #include "engine/Cp1252.h"
 #include "engine/Morse.h"
-#include "engine/WavFile.h"
+#include "engine/SoundExport.h"
 #include "engine/constants.h"
 #include "engine/sound_device/QtSoundDevice.h"
 #include "engine/sound_device/SimulatedSoundDevice.h"
@@ -97,8 +97,10 @@ QString helpText()
                "  --farnsworth F      ekstra priklængder efter hvert tegn, %4 til %5\n"
                "  --tone HZ           tonens frekvens i hertz, 1 til 32767\n"
                "  --volume A          tonens højeste udslag i sampleenheder, 0 til %6\n"
-               "  -o, --output FIL    skriv lyden i en WAV-fil (PCM, mono, 44100 Hz,\n"
-               "                      16 bit) i stedet for at spille den\n"
+               "  -o, --output FIL    skriv lyden i en fil i stedet for at spille den;\n"
+               "                      filnavnets endelse vælger formatet: .mp3 (MP3),\n"
+               "                      .ogg (Ogg Vorbis), .flac (FLAC), ellers WAV\n"
+               "                      (PCM, mono, 44100 Hz, 16 bit)\n"
                "  -h, --help          vis denne hjælp\n"
                "  --version           vis versionen\n"
                "\n"
@@ -289,80 +291,41 @@ std::optional<QByteArray> readInput(const QString &path, QString *error)
 
 // --- Sending ----------------------------------------------------------------------
 
-QString wavProblem(const WavFile &wav, const QString &path)
+QString exportProblem(soundexport::Result result, const QString &path)
 {
-    switch (wav.error()) {
-    case WavFile::Error::FolderMissing:
+    using soundexport::Result;
+    switch (result) {
+    case Result::FolderMissing:
         return CwSend::tr("kan ikke skrive \"%1\": mappen findes ikke.").arg(path);
-    case WavFile::Error::IsFolder:
+    case Result::IsFolder:
         return CwSend::tr("kan ikke skrive \"%1\": det er en mappe.").arg(path);
-    case WavFile::Error::AccessDenied:
+    case Result::AccessDenied:
         return CwSend::tr("kan ikke skrive \"%1\": adgang nægtet.").arg(path);
-    case WavFile::Error::TooLong:
+    case Result::TooLong:
         return CwSend::tr("lyden er for lang til en WAV-fil (over 4 GB).");
-    case WavFile::Error::WriteFailed:
-    case WavFile::Error::None:
+    case Result::Unsupported:
+        return CwSend::tr("kan ikke skrive \"%1\": lydformatet understøttes ikke.").arg(path);
+    case Result::NotRendered:
+        return CwSend::tr("afsendelsen sluttede ikke.");
+    case Result::DiskFull:
+    case Result::WriteFailed:
+    case Result::Cancelled:
+    case Result::Done:
         break;
     }
     return CwSend::tr("kan ikke skrive \"%1\" (er disken fuld?).").arg(path);
 }
 
-// True when the sound of text would not fit a WAV file; runs only the symbol source,
-// so an over-long text is refused before anything is written.
-bool tooLongForWav(Settings &settings, const QString &text)
+// Renders the transmission into path, in the format its extension names, along the
+// engine path the send button plays. A signal stops it and leaves no file.
+int renderFile(Settings &settings, const QString &text, const QString &path)
 {
-    Morse counter(settings, nullptr);
-    counter.gsCWTekst = text;
-    const qint64 dotBytes = qint64(Morse::dotLength(settings.giWPM)) * morse::kBytesPerSample;
-    qint64 bytes = 0;
-    char sym = 0;
-    do {
-        counter.HentSymbol(sym);
-        bytes += dotBytes;
-        if (bytes > WavFile::kMaxDataBytes)
-            return true;
-    } while (sym != morse::kSymEnd);
-    return false;
-}
-
-// Plays the transmission on the simulated device, half by half, and writes what it
-// plays: the filled halves up to, not including, the first one holding only the end
-// marker.
-int renderWav(Settings &settings, const QString &text, const QString &path)
-{
-    if (tooLongForWav(settings, text))
-        return fail(CwSend::tr("lyden er for lang til en WAV-fil (over 4 GB)."));
-    auto *device = new SimulatedSoundDevice;
-    Morse morse(settings, std::unique_ptr<SoundDevice>(device));
-    if (!morse.LavLyd())
-        return fail(CwSend::tr("lyden kunne ikke bygges."));
-
-    g_exitAtOnce = 0;   // from here on a temporary file exists until commit or cancel
-    WavFile wav(path);
-    if (!wav.open())
-        return fail(wavProblem(wav, path));
-
-    bool ended = false;
-    morse.transmissionEnded = [&ended] { ended = true; };
-    morse.gsCWTekst = text;
-    morse.StartSending();
-    while (device->isPlaying()) {
-        // One half per step: the 44100-byte chunk is reused from the heap, where
-        // larger ones would be fresh pages (measured slower).
-        device->advance(morse::kHalfSamples);
-        if (!wav.append(device->played()))
-            return fail(wavProblem(wav, path));
-        device->clearPlayed();
-        if (g_signal)
-            return kExitSignalBase + g_signal;   // wav's destructor discards the file
-    }
-    if (!ended)
-        return fail(CwSend::tr("afsendelsen sluttede ikke."));
+    g_exitAtOnce = 0;   // from here on a temporary file may exist until commit or cancel
+    const soundexport::Result result = soundexport::exportText(
+        settings, text, path, soundfile::formatForName(path), [](qint64, qint64) { return !g_signal; });
     if (g_signal)
         return kExitSignalBase + g_signal;
-    if (!wav.commit())
-        return fail(wavProblem(wav, path));
-    return kExitOk;
+    return result == soundexport::Result::Done ? kExitOk : fail(exportProblem(result, path));
 }
 
 int playOnDevice(Settings &settings, const QString &text)
@@ -443,7 +406,7 @@ int run(int argc, char *argv[])
     // As the send button: upper case, one space appended.
     const QString text = cp1252::upper(cp1252::decode(*bytes)) + u' ';
     if (options->output)
-        return renderWav(settings, text, *options->output);
+        return renderFile(settings, text, *options->output);
     return playOnDevice(settings, text);
 }
 

@@ -20,6 +20,8 @@ depends=$(dpkg-deb -f "$deb" Depends)
 for dep in libqt6widgets6 libqt6multimedia6 libqt6core6 qt6-qpa-plugins qt6-translations-l10n; do
     grep -q "$dep" <<<"$depends" || fail "Depends lacks $dep: $depends"
 done
+# The sound files are written through libsndfile; dpkg-shlibdeps finds it.
+grep -q libsndfile1 <<<"$depends" || fail "Depends lacks libsndfile1: $depends"
 
 # No lintian errors or warnings (copyright, changelog, description, manual pages).
 lintian --fail-on error,warning "$deb" >"$work/lintian.log" 2>&1 || { cat "$work/lintian.log" >&2; fail "lintian"; }
