@@ -60,20 +60,6 @@ std::unique_ptr<Target> openTarget(const QString &path, Result *failure)
     return target;
 }
 
-Result writerFailure(const SoundFileWriter &writer, const Target &target)
-{
-    switch (writer.error()) {
-    case SoundFileWriter::Error::TooLong:
-        return Result::TooLong;
-    case SoundFileWriter::Error::Unsupported:
-        return Result::Unsupported;
-    case SoundFileWriter::Error::WriteFailed:
-    case SoundFileWriter::Error::None:
-        break;
-    }
-    return target.error();
-}
-
 } // namespace
 
 qint64 renderedSamples(const Settings &settings, const QString &text)
@@ -92,53 +78,71 @@ qint64 renderedSamples(const Settings &settings, const QString &text)
     return halves * morse::kHalfSamples;
 }
 
-Result exportText(const Settings &settings, const QString &text, const QString &path,
+Result renderInto(const Settings &settings, const QString &text, QIODevice &device, bool seekable,
                   SoundFileFormat format, const KeepGoing &keepGoing)
 {
-    // Morse reads the record while it plays; this copy is the export's own.
+    // Morse reads the record while it plays; this copy is the rendering's own.
     Settings own = settings;
-    const qint64 total = renderedSamples(own, text);
-    if (format == SoundFileFormat::Wav && total * morse::kBytesPerSample > soundfile::kMaxWavDataBytes)
-        return Result::TooLong;
-
-    Result failure = Result::WriteFailed;
-    const std::unique_ptr<Target> target = openTarget(path, &failure);
-    if (!target)
-        return failure;
-    const auto fail = [&target](Result result) {
-        target->cancel();
-        return result;
+    SoundFileWriter writer(device, seekable, format);
+    const auto writerFailure = [&writer] {
+        switch (writer.error()) {
+        case SoundFileWriter::Error::TooLong:
+            return Result::TooLong;
+        case SoundFileWriter::Error::Unsupported:
+            return Result::Unsupported;
+        case SoundFileWriter::Error::WriteFailed:
+        case SoundFileWriter::Error::None:
+            break;
+        }
+        return Result::WriteFailed;
     };
-
-    SoundFileWriter writer(target->device(), !target->isSequential(), format);
+    const qint64 total = renderedSamples(own, text);
     if (!writer.open(total))
-        return fail(writerFailure(writer, *target));
+        return writerFailure();
 
-    auto *device = new SimulatedSoundDevice;
-    Morse morse(own, std::unique_ptr<SoundDevice>(device));
+    auto *simulated = new SimulatedSoundDevice;
+    Morse morse(own, std::unique_ptr<SoundDevice>(simulated));
     if (!morse.LavLyd())
-        return fail(Result::NotRendered);
+        return Result::NotRendered;
     bool ended = false;
     morse.transmissionEnded = [&ended] { ended = true; };
     morse.gsCWTekst = text;
     morse.StartSending();
-    while (device->isPlaying()) {
+    while (simulated->isPlaying()) {
         // One half per step: the 44100-byte chunk is reused from the heap, where
         // larger ones would be fresh pages (measured slower).
-        device->advance(morse::kHalfSamples);
-        if (!writer.write(device->played()))
-            return fail(writerFailure(writer, *target));
-        device->clearPlayed();
+        simulated->advance(morse::kHalfSamples);
+        if (!writer.write(simulated->played()))
+            return writerFailure();
+        simulated->clearPlayed();
         if (keepGoing && !keepGoing(writer.samplesWritten(), total))
-            return fail(Result::Cancelled);
+            return Result::Cancelled;
     }
     if (!ended)
-        return fail(Result::NotRendered);
-    if (!writer.finish())
-        return fail(writerFailure(writer, *target));
-    if (!target->commit())
-        return target->error();
-    return Result::Done;
+        return Result::NotRendered;
+    return writer.finish() ? Result::Done : writerFailure();
+}
+
+Result exportText(const Settings &settings, const QString &text, const QString &path,
+                  SoundFileFormat format, const KeepGoing &keepGoing)
+{
+    // An over-long WAV is refused before anything is written.
+    if (format == SoundFileFormat::Wav
+        && renderedSamples(settings, text) * morse::kBytesPerSample > soundfile::kMaxWavDataBytes)
+        return Result::TooLong;
+
+    Result result = Result::WriteFailed;
+    const std::unique_ptr<Target> target = openTarget(path, &result);
+    if (!target)
+        return result;
+    result = renderInto(settings, text, target->device(), !target->isSequential(), format, keepGoing);
+    if (result == Result::WriteFailed)
+        result = target->error();
+    if (result != Result::Done) {
+        target->cancel();
+        return result;
+    }
+    return target->commit() ? Result::Done : target->error();
 }
 
 } // namespace soundexport

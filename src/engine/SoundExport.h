@@ -10,6 +10,8 @@
 
 #include <functional>
 
+class QIODevice;
+
 namespace soundexport {
 
 enum class Result {
@@ -32,6 +34,11 @@ qint64 renderedSamples(const Settings &settings, const QString &text);
 // Called after every half with the samples written so far and the total; false
 // cancels. Runs on the thread that called exportText.
 using KeepGoing = std::function<bool(qint64 samplesDone, qint64 samplesTotal)>;
+
+// Renders text into an open, empty device (seekable: see SoundFileWriter). Anything
+// but Done leaves a partial stream on the device.
+Result renderInto(const Settings &settings, const QString &text, QIODevice &device, bool seekable,
+                  SoundFileFormat format, const KeepGoing &keepGoing = {});
 
 // Sends text (upper case, as the send button hands it over) with settings' speed,
 // spacing, tone and volume into path in format. Anything but Done leaves no file of
