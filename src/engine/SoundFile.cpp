@@ -268,7 +268,7 @@ qint64 SoundFileWriter::append(const void *data, qint64 bytes)
     if (m_pending.size() + bytes > kWriteBytes && !flush())
         return 0;
     if (bytes >= kWriteBytes) {
-        if (m_device.write(static_cast<const char *>(data), bytes) != bytes) {
+        if (!writeAll(static_cast<const char *>(data), bytes)) {
             fail(Error::WriteFailed);
             return 0;
         }
@@ -285,10 +285,24 @@ bool SoundFileWriter::flush()
 {
     if (m_pending.isEmpty())
         return m_error == Error::None;
-    if (m_device.write(m_pending) != m_pending.size())
+    if (!writeAll(m_pending.constData(), m_pending.size()))
         return fail(Error::WriteFailed);
     m_flushed += m_pending.size();
     m_pending.resize(0);    // keeps the capacity
+    return true;
+}
+
+bool SoundFileWriter::writeAll(const char *data, qint64 bytes)
+{
+    // A file that fills up takes part of a write without an error; the next write
+    // for the rest fails with one (disk full) that the caller can report.
+    while (bytes > 0) {
+        const qint64 n = m_device.write(data, bytes);
+        if (n <= 0)
+            return false;
+        data += n;
+        bytes -= n;
+    }
     return true;
 }
 

@@ -69,6 +69,7 @@ private:
     bool fail(Error error);
     bool flush();
     bool writeRaw(QByteArrayView bytes);
+    bool writeAll(const char *data, qint64 bytes);
 
     QIODevice &m_device;
     bool m_seekable;
