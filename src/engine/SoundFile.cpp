@@ -201,8 +201,12 @@ bool SoundFileWriter::write(QByteArrayView pcm)
     if (m_error != Error::None)
         return false;
     const qint64 samples = pcm.size() / morse::kBytesPerSample;
-    if (m_samples + samples > m_expectedSamples && m_format == SoundFileFormat::Wav)
+    if (m_format == SoundFileFormat::Wav
+        && (m_samples + samples) * morse::kBytesPerSample > soundfile::kMaxWavDataBytes)
         return fail(Error::TooLong);
+    // The header already written describes exactly the announced samples.
+    if (m_ownHeader && m_samples + samples > m_expectedSamples)
+        return fail(Error::WriteFailed);
     m_samples += samples;
     if (m_ownHeader)
         return writeRaw(pcm);
@@ -307,6 +311,8 @@ bool SoundFileWriter::writeAll(const char *data, qint64 bytes)
 
 qint64 SoundFileWriter::seekTo(qint64 position)
 {
+    if (m_discarding)
+        return -1;
     if (position == m_position)
         return position;
     // A sequential device only grows; libsndfile then leaves its headers as they are

@@ -34,8 +34,9 @@ class SoundFileWriter {
 public:
     enum class Error {
         None,
-        WriteFailed,    // the device took fewer bytes than given (disk full, device gone)
-        TooLong,        // more samples than announced, or than a WAV file can hold
+        WriteFailed,    // the device took fewer bytes than given (disk full, device gone),
+                        // or the samples differ from the length a WAV header announced
+        TooLong,        // more samples than a WAV file can hold
         Unsupported,    // this libsndfile cannot write the format
     };
 
