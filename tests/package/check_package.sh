@@ -25,8 +25,11 @@ grep -q libsndfile1 <<<"$depends" || fail "Depends lacks libsndfile1: $depends"
 
 # No lintian errors or warnings (copyright, changelog, description, manual pages).
 lintian --fail-on error,warning "$deb" >"$work/lintian.log" 2>&1 || { cat "$work/lintian.log" >&2; fail "lintian"; }
+# Listed once: grep -q stops reading at the first match, and under pipefail the
+# listing dpkg-deb could not finish writing would count as a failure.
+listing=$(dpkg-deb -c "$deb")
 for page in telvok-cw telvok-cw-send; do
-    dpkg-deb -c "$deb" | grep -q "usr/share/man/man1/$page.1.gz" || fail "package lacks the manual page of $page"
+    grep -q "usr/share/man/man1/$page.1.gz" <<<"$listing" || fail "package lacks the manual page of $page"
 done
 
 root=$work/root

@@ -71,11 +71,12 @@ QString AudioExport::askFileName(const QString &textFileName)
         const qsizetype i = filters.indexOf(dialog.selectedNameFilter());
         return kFilters[size_t(i < 0 ? 0 : i)].format;
     };
-    // The text file's name with the sound extension, where the text file is.
+    // The text file's name without its extension, where the text file is: the
+    // filter the user picks then gives the extension.
     if (!textFileName.isEmpty()) {
         const QFileInfo info(textFileName);
         dialog.setDirectory(m_directory.isEmpty() ? info.absolutePath() : m_directory);
-        dialog.selectFile(info.completeBaseName() + u'.' + soundfile::extension(chosenFormat()));
+        dialog.selectFile(info.completeBaseName());
     } else if (!m_directory.isEmpty()) {
         dialog.setDirectory(m_directory);
     }

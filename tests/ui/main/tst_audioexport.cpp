@@ -119,6 +119,8 @@ void AudioExportTest::saveThroughDialog_data()
 
     QTest::newRow("suggested name, MP3 first")
         << QString() << QString() << "lektion.mp3" << int(SF_FORMAT_MPEG) << false;
+    QTest::newRow("suggested name, other filter")
+        << "FLAC-lyd (*.flac)" << QString() << "lektion.flac" << int(SF_FORMAT_FLAC) << false;
     QTest::newRow("filter's extension appended")
         << "Ogg Vorbis-lyd (*.ogg)" << "lyd" << "lyd.ogg" << int(SF_FORMAT_OGG) << false;
     QTest::newRow("typed extension wins, any case")
