@@ -1,10 +1,11 @@
 // telvok-cw-send: sends a text file (or standard input) as Morse through the sound
-// card, or renders it into a WAV file, along the same engine path as the main
-// window's send button: StartSending, a fill at every notification, natural end.
+// card, or renders it into a sound file (WAV, FLAC, Ogg Vorbis or MP3), along the
+// same engine path as the main window's send button: StartSending, a fill at every
+// notification, natural end.
 //
 // Exit status: 0 sent, 2 any failure (bad option or value, unreadable or too large
 // input, unwritable output, no sound device), 128 + signal number when interrupted
-// (130 for Ctrl+C). A failure or an interruption never leaves a partial WAV file.
+// (130 for Ctrl+C). A failure or an interruption never leaves a partial sound file.
 
 #include "cwsend/Input.h"
 #include "cwsend/Options.h"

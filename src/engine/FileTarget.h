@@ -55,6 +55,10 @@ public:
     // In place: closes the device.
     void cancel();
 
+    // After a write on device() that failed: records why (from errno or the
+    // device), cancels, and returns false.
+    bool failFromDevice();
+
     Error error() const { return m_error; }
     // The error for a system error code (from std::filesystem or errno).
     static Error errorFor(std::error_code code);
@@ -63,7 +67,6 @@ public:
 
 private:
     bool fail(Error error, int systemError);
-    bool failFromDevice();
 
     std::unique_ptr<QFileDevice> m_file;
     QString m_path;

@@ -20,11 +20,16 @@ depends=$(dpkg-deb -f "$deb" Depends)
 for dep in libqt6widgets6 libpulse0 libqt6core6 qt6-qpa-plugins qt6-translations-l10n; do
     grep -q "$dep" <<<"$depends" || fail "Depends lacks $dep: $depends"
 done
+# The sound files are written through libsndfile; dpkg-shlibdeps finds it.
+grep -q libsndfile1 <<<"$depends" || fail "Depends lacks libsndfile1: $depends"
 
 # No lintian errors or warnings (copyright, changelog, description, manual pages).
 lintian --fail-on error,warning "$deb" >"$work/lintian.log" 2>&1 || { cat "$work/lintian.log" >&2; fail "lintian"; }
+# Listed once: grep -q stops reading at the first match, and under pipefail the
+# listing dpkg-deb could not finish writing would count as a failure.
+listing=$(dpkg-deb -c "$deb")
 for page in telvok-cw telvok-cw-send; do
-    dpkg-deb -c "$deb" | grep -q "usr/share/man/man1/$page.1.gz" || fail "package lacks the manual page of $page"
+    grep -q "usr/share/man/man1/$page.1.gz" <<<"$listing" || fail "package lacks the manual page of $page"
 done
 
 root=$work/root

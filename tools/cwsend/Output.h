@@ -7,9 +7,10 @@
 
 namespace cwsend {
 
-// Renders text into the file at path: a regular file is replaced only when the
-// whole sound is written; a device or FIFO gets it in place. Returns the exit
-// status (a failure or an interruption leaves no partial regular file).
+// Renders text into the file at path, in the format its extension names: a regular
+// file is replaced only when the whole sound is written; a device or FIFO gets it
+// in place. Returns the exit status (a failure or an interruption leaves no partial
+// regular file).
 int renderToFile(Settings &settings, const QString &text, const QString &path);
 
 } // namespace cwsend

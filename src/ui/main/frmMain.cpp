@@ -6,6 +6,7 @@
 #include "ui/KeyFilter.h"
 #include "ui/Twips.h"
 #include "ui/info/HelpWindow.h"
+#include "ui/main/AudioExport.h"
 #include "ui/main/FileCommands.h"
 #include "ui/main/TextBox.h"
 #include "ui/main/WindowPlacement.h"
@@ -58,6 +59,7 @@ frmMain::frmMain(std::unique_ptr<SoundDevice> device, settings::StoreOpener open
     createControls();
     createMenus();
     m_files = new FileCommands(*this, *m_text1, *m_status);
+    m_audio = new AudioExport(*this);
 
     m_morse.halfFilled = [this](bool more) { DirectXEvent_DXCallback(more); };
     m_morse.transmissionEnded = [this] { onTransmissionEnded(); };
@@ -166,6 +168,7 @@ void frmMain::createMenus()
     addItem(filer, "mnuFilerÅbn", tr("Å&bn..."), &frmMain::mnuFilerÅbn_Click, QKeySequence(Qt::CTRL | Qt::Key_O));
     addItem(filer, "mnuFilerGem", tr("&Gem"), &frmMain::mnuFilerGem_Click, QKeySequence(Qt::CTRL | Qt::Key_S));
     addItem(filer, "mnuFilerGemSom", tr("Gem so&m..."), &frmMain::mnuFilerGemSom_Click);
+    addItem(filer, "mnuFilerGemLyd", tr("Gem &lyd som..."), &frmMain::mnuFilerGemLyd_Click);
     filer->addSeparator()->setObjectName(QStringLiteral("mnuFilerBar1"));
     addItem(filer, "mnuFilerAfslut", tr("&Afslut"), &frmMain::mnuFilerAfslut_Click);
 
@@ -481,6 +484,7 @@ void frmMain::mnuFilerNy_Click() { m_files->newText(); }
 void frmMain::mnuFilerÅbn_Click() { m_files->open(); }
 void frmMain::mnuFilerGem_Click() { m_files->save(); }
 void frmMain::mnuFilerGemSom_Click() { m_files->saveAs(); }
+void frmMain::mnuFilerGemLyd_Click() { m_audio->saveAs(m_text1->Text(), m_settings, m_files->fileName()); }
 void frmMain::mnuFilerAfslut_Click() { close(); }
 
 void frmMain::mnuIndstillingerSkjul_Click()

@@ -15,6 +15,7 @@
 #include <optional>
 #include <vector>
 
+class AudioExport;
 class FileCommands;
 class QAction;
 class QDialog;
@@ -49,6 +50,7 @@ public:
     QPushButton *cmdStop() const { return m_cmdStop; }
     QLabel *statusPanel() const { return m_status; }
     FileCommands &fileCommands() const { return *m_files; }
+    AudioExport &audioExport() const { return *m_audio; }
     // A menu item or menu by its control name ("mnuFilerGem", "mnuFiler").
     QAction *menuItem(const QString &name) const;
     QMenu *menu(const QString &name) const;
@@ -68,6 +70,7 @@ public:
     void mnuFilerÅbn_Click();
     void mnuFilerGem_Click();
     void mnuFilerGemSom_Click();
+    void mnuFilerGemLyd_Click();    // "Gem &lyd som...": the text as a sound file
     void mnuFilerAfslut_Click();
     void mnuVisMorsetegn_Click();
     void mnuIndstillingerSkjul_Click();
@@ -110,6 +113,7 @@ private:
     QPushButton *m_cmdStop = nullptr;
     QLabel *m_status = nullptr;
     FileCommands *m_files = nullptr;
+    AudioExport *m_audio = nullptr;
     QAction *m_skjul = nullptr;
     std::vector<QMenu *> m_menus;   // the five top-level menus, disabled while sending
     std::vector<QPointer<QAction>> m_disabledForSending;

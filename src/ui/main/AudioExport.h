@@ -1,0 +1,39 @@
+#pragma once
+// "Gem &lyd som...": asks for a sound file name and renders the main window's text
+// into it as the send button would send it, on a worker thread, with progress and a
+// cancel button for long work.
+
+#include "engine/SoundExport.h"
+
+#include <QObject>
+#include <QString>
+
+class QWidget;
+
+class AudioExport : public QObject {
+    Q_OBJECT
+public:
+    // Dialogs and messages are owned by owner.
+    explicit AudioExport(QWidget &owner);
+
+    // The dialog, then exportTo(). textFileName (the current text file, may be
+    // empty) suggests the name.
+    void saveAs(const QString &text, const Settings &settings, const QString &textFileName);
+
+    // Renders the whole text, upper case with one space appended, into path in the
+    // format its extension names. On failure nothing of it is left, the file at path
+    // is as it was, and a message says why; Cancel ends it silently.
+    soundexport::Result exportTo(const QString &path, const QString &text, const Settings &settings);
+
+    // Work that takes longer shows the progress dialog; until then the window
+    // takes no input.
+    static constexpr int kProgressDelayMs = 500;
+
+private:
+    QString askFileName(const QString &textFileName);
+    QString failureText(soundexport::Result result) const;
+
+    QWidget &m_owner;
+    QString m_filter;       // the filter chosen last during this run
+    QString m_directory;    // where the last dialog was confirmed
+};
