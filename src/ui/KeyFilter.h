@@ -11,6 +11,11 @@ class QWidget;
 
 namespace ui {
 
+// What the user can type into the main window's text box and the receiving
+// practice's copy box (besides the accepted control keys).
+inline constexpr QStringView kTextBoxAccepted =
+    u" ABCDEFGHIJKLMNOPQRSTUVWXYZÆØÅ12434567890/#?,.-:()=<>$!;\"_'ÉÜÑ";
+
 // The character to type for c: c, or its upper case, when accepted; QChar() when
 // the key is discarded.
 QChar filterCharacter(QChar c, const QString &accepted, bool upperCase);
