@@ -38,13 +38,6 @@ void dropTrailingGap(std::vector<Located> &tokens)
         tokens.pop_back();
 }
 
-int substitutionCost(Token a, Token b)
-{
-    if (a == b)
-        return 0;
-    return (a == kWordGap) != (b == kWordGap) ? kGapForCharacter : 1;
-}
-
 } // namespace
 
 std::vector<Located> sentTokens(QStringView text)
@@ -118,20 +111,22 @@ std::vector<Column> align(const std::vector<Token> &sent, const std::vector<Toke
     std::vector<std::uint8_t> moves;
     moves.reserve(size_t(n * (2 * kBandHalfWidth + 1) + m + 1));
 
+    // The costs of two rows, indexed by column + 1; every cell outside a row's band
+    // holds kInfinite, so the three moves need no range checks.
+    std::vector<int> previous(size_t(m + 2), kInfinite), current(size_t(m + 2), kInfinite);
     lo[0] = 0;
     hi[0] = n == 0 ? m : std::min<qsizetype>(m, kBandHalfWidth);
-    std::vector<int> previous, current;
     for (qsizetype j = 0; j <= hi[0]; ++j) {
-        previous.push_back(int(j));
+        previous[size_t(j + 1)] = int(j);
         moves.push_back(kInsertion);
     }
     qsizetype centre = 0;
     for (qsizetype i = 1; i <= n; ++i) {
         const qsizetype plo = lo[size_t(i - 1)], phi = hi[size_t(i - 1)];
         qsizetype best = plo;
-        for (qsizetype j = plo; j <= phi; ++j) {
-            const int c = previous[size_t(j - plo)];
-            const int b = previous[size_t(best - plo)];
+        for (qsizetype j = plo + 1; j <= phi; ++j) {
+            const int c = previous[size_t(j + 1)];
+            const int b = previous[size_t(best + 1)];
             if (c < b || (c == b && std::abs(j - centre) < std::abs(best - centre)))
                 best = j;
         }
@@ -141,26 +136,34 @@ std::vector<Column> align(const std::vector<Token> &sent, const std::vector<Toke
         lo[size_t(i)] = l;
         hi[size_t(i)] = h;
         start[size_t(i)] = qsizetype(moves.size());
-        current.assign(size_t(h - l + 1), kInfinite);
+        moves.resize(moves.size() + size_t(h - l + 1));
+        std::uint8_t *move = moves.data() + start[size_t(i)];
         const Token a = sent[size_t(i - 1)];
+        const bool aGap = a == kWordGap;
+        const int *up = previous.data() + 1;   // up[j]: cell (i - 1, j); up[-1] exists
+        int *row = current.data() + 1;
         for (qsizetype j = l; j <= h; ++j) {
             int cost = kInfinite;
-            std::uint8_t move = kOmission;
-            if (j >= 1 && j - 1 >= plo && j - 1 <= phi) {
-                cost = previous[size_t(j - 1 - plo)] + substitutionCost(a, copy[size_t(j - 1)]);
-                move = kDiagonal;
+            std::uint8_t step = kOmission;
+            if (j > 0) {
+                const Token b = copy[size_t(j - 1)];
+                const int sub = a == b ? 0 : (aGap != (b == kWordGap) ? kGapForCharacter : 1);
+                cost = up[j - 1] + sub;
+                step = kDiagonal;
             }
-            if (j >= plo && j <= phi && previous[size_t(j - plo)] + 1 < cost) {
-                cost = previous[size_t(j - plo)] + 1;
-                move = kOmission;
+            if (up[j] + 1 < cost) {
+                cost = up[j] + 1;
+                step = kOmission;
             }
-            if (j > l && current[size_t(j - 1 - l)] + 1 < cost) {
-                cost = current[size_t(j - 1 - l)] + 1;
-                move = kInsertion;
+            if (row[j - 1] + 1 < cost) {
+                cost = row[j - 1] + 1;
+                step = kInsertion;
             }
-            current[size_t(j - l)] = cost;
-            moves.push_back(move);
+            row[j] = cost;
+            move[j - l] = step;
         }
+        // The previous row's band goes back to "unreached" before it is reused.
+        std::fill(previous.begin() + plo + 1, previous.begin() + phi + 2, kInfinite);
         std::swap(previous, current);
     }
 
