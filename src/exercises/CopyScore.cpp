@@ -143,17 +143,18 @@ std::vector<Column> align(const std::vector<Token> &sent, const std::vector<Toke
         const int *up = previous.data() + 1;   // up[j]: cell (i - 1, j); up[-1] exists
         int *row = current.data() + 1;
         for (qsizetype j = l; j <= h; ++j) {
-            int cost = kInfinite;
+            // On a tie an omission wins: seen from the end, the copy's characters then
+            // pair with the earliest sent ones, and a copy that stops short leaves the
+            // rest of the text missing at the end rather than spread over it.
+            int cost = up[j] + 1;
             std::uint8_t step = kOmission;
             if (j > 0) {
                 const Token b = copy[size_t(j - 1)];
                 const int sub = a == b ? 0 : (aGap != (b == kWordGap) ? kGapForCharacter : 1);
-                cost = up[j - 1] + sub;
-                step = kDiagonal;
-            }
-            if (up[j] + 1 < cost) {
-                cost = up[j] + 1;
-                step = kOmission;
+                if (up[j - 1] + sub < cost) {
+                    cost = up[j - 1] + sub;
+                    step = kDiagonal;
+                }
             }
             if (row[j - 1] + 1 < cost) {
                 cost = row[j - 1] + 1;

@@ -174,7 +174,8 @@ frmModtag::frmModtag(Morse &morse, ReceiveTransmitter transmitter, QString histo
 
     txtResultat->setHtml(tr("<p>Tryk <b>Start</b>, og skriv det, du hører, i feltet ovenfor. "
                             "Afskriften rettes, når teksten er sendt, eller når du trykker "
-                            "<b>Stop</b> eller <b>Ret</b>.</p>"));
+                            "<b>Stop</b>. Skriver du videre bagefter, retter <b>Ret</b> den "
+                            "igen.</p>"));
 
     const ReceiveHistory::Contents contents = m_history.read();
     m_attempts = contents.attempts;

@@ -70,6 +70,8 @@ void CopyScoreTest::score_data()
         << "AB%C" << "ABC" << qsizetype(-1) << "===" << C{3, 3, 0, 0, 0} << "" << 1;
     QTest::newRow("stop halfway: unheard rest not missing")
         << "ABCDE FGHIJ KLMNO" << "ABCDE FG" << qsizetype(6) << "========" << C{7, 7, 0, 0, 0} << "" << 2;
+    QTest::newRow("stop halfway: a wrong last letter stays in place")
+        << "ABCDE FGHIJ KLMNO" << "ABCDE FX" << qsizetype(6) << "=======x" << C{7, 6, 1, 0, 0} << "G" << 2;
     QTest::newRow("stop halfway: heard but not copied is missing")
         << "ABCDE FGHIJ KLMNO" << "ABCDE F" << qsizetype(12) << "=======----" << C{10, 6, 0, 4, 0}
         << "GHIJ" << 2;
