@@ -172,7 +172,7 @@ std::vector<Column> align(const std::vector<Token> &sent, const std::vector<Toke
     columns.reserve(size_t(std::max(n, m)) + 16);
     qsizetype i = n, j = m;
     while (i > 0 || j > 0) {
-        const std::uint8_t move = i == 0 ? kInsertion : moves[size_t(start[size_t(i)] + j - lo[size_t(i)])];
+        const std::uint8_t move = i == 0 ? std::uint8_t(kInsertion) : moves[size_t(start[size_t(i)] + j - lo[size_t(i)])];
         if (move == kDiagonal) {
             const Token a = sent[size_t(i - 1)], b = copy[size_t(j - 1)];
             columns.push_back({a == b ? Step::Correct : Step::Wrong, a, b});
