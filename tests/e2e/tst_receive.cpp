@@ -128,6 +128,7 @@ void ReceiveEndToEndTest::copyScoredAndPractised()
 
     keys(main, {QStringLiteral("alt+f"), QStringLiteral("a")});
     QVERIFY(waitFor([&] { return m_program.state() == QProcess::NotRunning; }, 15000));
+    QCOMPARE(m_program.exitCode(), 0);
     capture.stop();
 }
 
