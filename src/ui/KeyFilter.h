@@ -15,6 +15,11 @@ class QWidget;
 
 namespace ui {
 
+// What the user can type into the main window's text box and the receiving
+// practice's copy box (besides the accepted control keys).
+inline constexpr QStringView kTextBoxAccepted =
+    u" ABCDEFGHIJKLMNOPQRSTUVWXYZÆØÅ12434567890/#?,.-:()=<>$!;\"_'ÉÜÑ";
+
 // What the filter keeps of typed text, character by character. A character outside
 // the Basic Multilingual Plane (a surrogate pair) is always discarded. The control
 // codes are kept only when controls is true: they are editing keys of a key press,

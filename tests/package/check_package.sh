@@ -17,7 +17,7 @@ deb=$(ls "$work"/pkg/*.deb | head -n 1)
 version=$(dpkg-deb -f "$deb" Version)
 [ "$version" = "$expected_version" ] || fail "package version $version, expected $expected_version"
 depends=$(dpkg-deb -f "$deb" Depends)
-for dep in libqt6widgets6 libpulse0 libqt6core6 qt6-qpa-plugins qt6-translations-l10n; do
+for dep in libqt6widgets6 libpulse0 libqt6charts6 libqt6core6 qt6-qpa-plugins qt6-translations-l10n; do
     grep -q "$dep" <<<"$depends" || fail "Depends lacks $dep: $depends"
 done
 # The sound files are written through libsndfile; dpkg-shlibdeps finds it.

@@ -8,10 +8,12 @@
 #include "exercises/frmOv1.h"
 #include "exercises/frmOv2.h"
 #include "exercises/frmOv3.h"
+#include "exercises/frmModtag.h"
 #include "settings/frmCW.h"
 #include "ui/info/HelpWindow.h"
 #include "ui/info/frmAbout.h"
 #include "ui/info/frmCWTegn.h"
+#include "ui/main/TextBox.h"
 
 #include <QMessageBox>
 
@@ -49,6 +51,30 @@ void frmMain::mnuFunktioner5grupper_Click()
 {
     frm5grp window(m_morse, this);
     runExercise(window);
+}
+
+void frmMain::mnuFunktionerModtag_Click()
+{
+    if (receive::sentTokens(m_text1->Text()).empty()) {
+        QMessageBox::information(this, program::title(), tr("Der er ingen tekst at sende."));
+        return;
+    }
+    frmModtag window(m_morse,
+                     {.text = [this] { return m_text1->Text(); },
+                      .start = [this] { return sendWholeTextHidden(); },
+                      .stop = [this] { cmdStop_Click(); }},
+                     receive::ReceiveHistory::defaultPath(), this);
+    sendWatcher = [this, &window](SendEvent e) {
+        if (e == SendEvent::Progress)
+            window.sendingProgressed(m_giSendtLen);
+        else
+            window.sendingEnded(e == SendEvent::PlayedOut);
+    };
+    const int result = window.exec();
+    sendWatcher = nullptr;
+    // "&Øv fejlene" hands its groups over as the exercise windows do.
+    if (result == QDialog::Accepted)
+        m_text1->setText(m_morse.gsCWTekst);
 }
 
 void frmMain::mnuHjælpIndhold_Click()

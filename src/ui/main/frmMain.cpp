@@ -37,9 +37,7 @@ constexpr double kButtonGapFactor = 1.1;       // button widths from the right e
 constexpr int kMinHeightButtons = 7;           // outer height >= 7 button heights
 constexpr int kMinWidthButtons = 3;            // outer width >= 3 button widths
 
-// What the user can type into the text box (besides the accepted control keys).
-const QString kAccepted =
-    QStringLiteral(" ABCDEFGHIJKLMNOPQRSTUVWXYZÆØÅ12434567890/#?,.-:()=<>$!;\"_'ÉÜÑ");
+const QString kAccepted = ui::kTextBoxAccepted.toString();
 
 QMargins frameMargins(const QWidget &w)
 {
@@ -189,6 +187,9 @@ void frmMain::createMenus()
     addItem(funktioner, "mnuFunktionerOv3", tr("Dan øvelser &3..."), &frmMain::mnuFunktionerOv3_Click);
     addItem(funktioner, "mnuFunktioner5grupper", tr("&5-bogstavsgrupper..."),
             &frmMain::mnuFunktioner5grupper_Click);
+    funktioner->addSeparator()->setObjectName(QStringLiteral("mnuFunktionerBar1"));
+    addItem(funktioner, "mnuFunktionerModtag", tr("&Modtagetræning..."),
+            &frmMain::mnuFunktionerModtag_Click);
 
     QMenu *hjælp = addMenu("mnuHjælp", tr("&Hjælp"));
     addItem(hjælp, "mnuHjælpIndhold", tr("&Indhold..."), &frmMain::mnuHjælpIndhold_Click);
@@ -384,44 +385,61 @@ void frmMain::cmdTX_Click()
 {
     if (m_sending)
         return;
+    startTransmission(false, hidesText());
+}
+
+bool frmMain::sendWholeTextHidden()
+{
+    return !m_sending && startTransmission(true, true);
+}
+
+bool frmMain::startTransmission(bool fromStart, bool hide)
+{
     // Without a device from start-up, try again: the sound may be there by now.
     if (!m_morse.hasBuffer() && !m_morse.LavLyd()) {
         showNoSoundCard();
-        return;
+        return false;
     }
-    if (m_text1->SelStart() == m_text1->textLength())
+    if (fromStart || m_text1->SelStart() == m_text1->textLength())
         m_text1->setSelStart(0);
     const QString text = m_text1->Text();
     const qsizetype b = m_text1->SelStart() + m_text1->SelLength();
     m_morse.gsCWTekst = cp1252::upper(text.mid(b)) + QLatin1Char(' ');
     m_giStartPos = b;
     m_gsGemtTekst = cp1252::upper(text);
-    if (hidesText())
+    m_hideWhileSending = hide;
+    if (hide)
         m_text1->setText(QString());
     setSendingControls(true);
     m_cmdStop->setFocus();
     if (!m_morse.StartSending()) {
         restoreAfterStop();
         showNoSoundCard();
+        return false;
     }
+    return true;
 }
 
 void frmMain::DirectXEvent_DXCallback(bool)
 {
-    if (!hidesText()) {
+    if (!m_hideWhileSending) {
         m_text1->select(m_giStartPos, m_morse.gvTegnPos);
         m_text1->ensureCursorVisible();
     }
     m_giSendtLen = m_morse.gvTegnPos;
+    if (sendWatcher)
+        sendWatcher(SendEvent::Progress);
 }
 
 void frmMain::onTransmissionEnded()
 {
-    if (hidesText()) {
+    if (m_hideWhileSending) {
         m_text1->setText(m_gsGemtTekst);
         m_text1->select(m_giStartPos, m_giSendtLen);
     }
     setSendingControls(false);
+    if (sendWatcher)
+        sendWatcher(SendEvent::PlayedOut);
 }
 
 void frmMain::cmdStop_Click()
@@ -440,6 +458,8 @@ void frmMain::restoreAfterStop()
     m_text1->setText(m_gsGemtTekst);
     m_text1->select(m_giStartPos, m_giSendtLen);
     setSendingControls(false);
+    if (sendWatcher)
+        sendWatcher(SendEvent::Stopped);
 }
 
 void frmMain::onDeviceFailed()

@@ -11,6 +11,7 @@
 #include <QMainWindow>
 #include <QPointer>
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -61,6 +62,15 @@ public:
     qsizetype giStartPos() const { return m_giStartPos; }
     qsizetype giSendtLen() const { return m_giSendtLen; }
 
+    // The receiving practice's way to send: the whole text from its start, with the
+    // box emptied while sending whatever the hide option says, and restored as after
+    // Stop. False when sending could not start (the message has been shown).
+    bool sendWholeTextHidden();
+    // Told after every notification while sending (Progress), and once when the
+    // sending has ended: played out, or stopped by Stop or a device failure.
+    enum class SendEvent { Progress, PlayedOut, Stopped };
+    std::function<void(SendEvent)> sendWatcher;
+
     // The event handlers. Plain members rather than slots: moc cannot read the
     // Danish letters in their names; connections use member-function pointers.
     void cmdTX_Click();
@@ -80,6 +90,7 @@ public:
     void mnuFunktionerOv2_Click();
     void mnuFunktionerOv3_Click();
     void mnuFunktioner5grupper_Click();
+    void mnuFunktionerModtag_Click();
     void mnuHjælpIndhold_Click();
     void mnuHjælpSøg_Click();
     void mnuOm_Click();
@@ -98,6 +109,7 @@ private:
     void Form_Resize();
     void fitFrameAndMinimum();
     void setSendingControls(bool sending);
+    bool startTransmission(bool fromStart, bool hide);
     void restoreAfterStop();
     void DirectXEvent_DXCallback(bool more);
     void onTransmissionEnded();
@@ -125,6 +137,7 @@ private:
     QRect m_restoredFrame;                    // the restored rectangle, pixels...
     WindowSettings m_restored;                // ...and in the twips it was stored as
     bool m_sending = false;
+    bool m_hideWhileSending = false;   // the box is emptied during this sending
     bool m_closed = false;
     qsizetype m_giStartPos = 0;    // text offset where the sent text begins
     qsizetype m_giSendtLen = 0;    // gvTegnPos at the latest notification

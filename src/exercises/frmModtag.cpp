@@ -1,0 +1,446 @@
+#include "exercises/frmModtag.h"
+
+#include "app/ProgramInfo.h"
+#include "engine/Cp1252.h"
+#include "engine/Morse.h"
+#include "settings/frmCW.h"
+#include "ui/Fonts.h"
+#include "ui/KeyFilter.h"
+#include "ui/SecondaryWindow.h"
+#include "ui/main/TextBox.h"
+
+#include <QChart>
+#include <QChartView>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineSeries>
+#include <QLocale>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTableWidget>
+#include <QTextBrowser>
+#include <QValueAxis>
+#include <QVBoxLayout>
+
+#include <algorithm>
+#include <cmath>
+
+using namespace receive;
+
+namespace {
+
+constexpr double kClientWidth = 11400;    // twips
+constexpr double kClientHeight = 8400;    // twips
+constexpr int kAlignedColumns = 60;       // characters per line of the aligned texts
+constexpr double kFixedPointSize = 10;
+
+const QLocale &danish()
+{
+    static const QLocale locale(QLocale::Danish, QLocale::Denmark);
+    return locale;
+}
+
+QString percent(double value)
+{
+    return danish().toString(value, 'f', 1) + QStringLiteral(" %");
+}
+
+// The aligned texts as two lines per kAlignedColumns columns: what was sent above,
+// what was copied below; wrong copied characters red, missing ones a grey "_", extra
+// ones struck through.
+QString alignedHtml(const Score &s)
+{
+    QString html = QStringLiteral("<pre style=\"font-family: monospace\">");
+    QString top, bottom;
+    int columns = 0;
+    const auto flush = [&] {
+        html += top + QLatin1Char('\n') + bottom + QStringLiteral("\n\n");
+        top.clear();
+        bottom.clear();
+        columns = 0;
+    };
+    for (const Column &c : s.alignment) {
+        const QString sent = c.step == Step::Extra ? QString() : tokenText(c.sent);
+        const QString copied = c.step == Step::Missing ? QStringLiteral("_") : tokenText(c.copied);
+        const qsizetype width = std::max(sent.size(), copied.size());
+        const QString sentCell = sent.leftJustified(width).toHtmlEscaped();
+        const QString copiedCell = copied.leftJustified(width).toHtmlEscaped();
+        top += sentCell;
+        switch (c.step) {
+        case Step::Correct:
+            bottom += copiedCell;
+            break;
+        case Step::Wrong:
+            bottom += QStringLiteral("<span style=\"color:#d00000; font-weight:bold\">%1</span>").arg(copiedCell);
+            break;
+        case Step::Missing:
+            bottom += QStringLiteral("<span style=\"color:#909090\">%1</span>").arg(copiedCell);
+            break;
+        case Step::Extra:
+            bottom += QStringLiteral("<s style=\"color:#d00000\">%1</s>").arg(copiedCell);
+            break;
+        }
+        columns += int(width);
+        if (columns >= kAlignedColumns && c.sent == kWordGap)
+            flush();
+    }
+    if (columns > 0)
+        flush();
+    return html + QStringLiteral("</pre>");
+}
+
+} // namespace
+
+frmModtag::frmModtag(Morse &morse, ReceiveTransmitter transmitter, QString historyPath, QWidget *owner)
+    : QDialog(owner), m_morse(morse), m_transmitter(std::move(transmitter)),
+      m_history(std::move(historyPath))
+{
+    exercises::applyDesignFont(*this);
+    ui::setupSecondaryWindow(*this, owner, kClientWidth, kClientHeight);
+    setWindowTitle(tr("Modtagetræning"));
+    const QFont fixed = ui::designFont(QStringLiteral("Courier New"), kFixedPointSize);
+
+    auto *label = new QLabel(tr("&Afskrift (skriv det, du hører):"), this);
+    txtAfskrift = new TextBox(this);
+    txtAfskrift->setObjectName(QStringLiteral("txtAfskrift"));
+    txtAfskrift->setFont(fixed);
+    ui::installKeyFilter(txtAfskrift, ui::kTextBoxAccepted.toString(), true);
+    label->setBuddy(txtAfskrift);
+
+    const auto button = [this](const QString &caption, const char *name) {
+        auto *b = new QPushButton(caption, this);
+        b->setObjectName(QString::fromUtf8(name));
+        return b;
+    };
+    cmdStart = button(tr("&Start"), "cmdStart");
+    cmdStop = button(tr("Sto&p"), "cmdStop");
+    cmdRet = button(tr("&Ret"), "cmdRet");
+    cmdØv = button(tr("&Øv fejlene"), "cmdØv");
+    cmdLuk = button(tr("&Luk"), "cmdLuk");
+    cmdStart->setDefault(true);
+
+    tabVisning = new QTabWidget(this);
+    txtResultat = new QTextBrowser(tabVisning);
+    txtResultat->setObjectName(QStringLiteral("txtResultat"));
+    tblHistorik = new QTableWidget(0, 11, tabVisning);
+    tblHistorik->setObjectName(QStringLiteral("tblHistorik"));
+    tblHistorik->setHorizontalHeaderLabels(
+        {tr("Tidspunkt"), tr("WPM"), tr("Farnsworth"), tr("Tegn/min"), tr("Sendt"), tr("Rigtige"),
+         tr("Forkerte"), tr("Manglende"), tr("Ekstra"), tr("Nøjagtighed"), tr("Tegn")});
+    tblHistorik->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    tblHistorik->setSelectionBehavior(QAbstractItemView::SelectRows);
+    tblHistorik->verticalHeader()->setVisible(false);
+    tblHistorik->horizontalHeader()->setStretchLastSection(true);
+    chtFremgang = new QChartView(tabVisning);
+    chtFremgang->setObjectName(QStringLiteral("chtFremgang"));
+    chtFremgang->setRenderHint(QPainter::Antialiasing);
+    chtFremgang->setFocusPolicy(Qt::StrongFocus);
+    tabVisning->addTab(txtResultat, tr("Resul&tat"));
+    tabVisning->addTab(tblHistorik, tr("&Historik"));
+    tabVisning->addTab(chtFremgang, tr("Frem&gang"));
+    lblHistorik = new QLabel(this);
+    lblHistorik->setObjectName(QStringLiteral("lblHistorik"));
+    lblHistorik->setWordWrap(true);
+
+    auto *buttons = new QVBoxLayout;
+    for (QPushButton *b : {cmdStart, cmdStop, cmdRet, cmdØv, cmdLuk})
+        buttons->addWidget(b);
+    buttons->addStretch();
+    auto *copyColumn = new QVBoxLayout;
+    copyColumn->addWidget(label);
+    copyColumn->addWidget(txtAfskrift);
+    auto *top = new QHBoxLayout;
+    top->addLayout(copyColumn, 1);
+    top->addLayout(buttons);
+    auto *layout = new QVBoxLayout(this);
+    layout->addLayout(top, 2);
+    layout->addWidget(tabVisning, 3);
+    layout->addWidget(lblHistorik);
+
+    setTabOrder(txtAfskrift, cmdStart);
+    setTabOrder(cmdStart, cmdStop);
+    setTabOrder(cmdStop, cmdRet);
+    setTabOrder(cmdRet, cmdØv);
+    setTabOrder(cmdØv, cmdLuk);
+    setTabOrder(cmdLuk, tabVisning);
+
+    connect(cmdStart, &QPushButton::clicked, this, &frmModtag::cmdStart_Click);
+    connect(cmdStop, &QPushButton::clicked, this, &frmModtag::cmdStop_Click);
+    connect(cmdRet, &QPushButton::clicked, this, &frmModtag::cmdRet_Click);
+    connect(cmdØv, &QPushButton::clicked, this, &frmModtag::cmdØv_Click);
+    connect(cmdLuk, &QPushButton::clicked, this, &QDialog::reject);
+
+    txtResultat->setHtml(tr("<p>Tryk <b>Start</b>, og skriv det, du hører, i feltet ovenfor. "
+                            "Afskriften rettes, når teksten er sendt, eller når du trykker "
+                            "<b>Stop</b>. Skriver du videre bagefter, retter <b>Ret</b> den "
+                            "igen.</p>"));
+
+    const ReceiveHistory::Contents contents = m_history.read();
+    m_attempts = contents.attempts;
+    if (!contents.readable) {
+        lblHistorik->setText(tr("Historikken kunne ikke læses fra %1. Nye forsøg vises "
+                                "her, men kan måske ikke gemmes.").arg(m_history.path()));
+    } else if (contents.skipped > 0) {
+        lblHistorik->setText(contents.skipped == 1
+                                 ? tr("En beskadiget linje i historikken blev sprunget over.")
+                                 : tr("%1 beskadigede linjer i historikken blev sprunget over.")
+                                       .arg(contents.skipped));
+    }
+    lblHistorik->setVisible(!lblHistorik->text().isEmpty());
+    showHistory();
+    updateButtons();
+    cmdStart->setFocus();
+}
+
+void frmModtag::updateButtons()
+{
+    cmdStart->setEnabled(!m_sending);
+    cmdStop->setEnabled(m_sending);
+    cmdRet->setEnabled(!m_sending && m_recorded);
+    cmdØv->setEnabled(!m_sending && m_score && m_score->hasErrors()
+                      && !m_score->wrongCharacters().isEmpty());
+}
+
+void frmModtag::cmdStart_Click()
+{
+    if (m_sending)
+        return;
+    m_sentText = cp1252::upper(m_transmitter.text());
+    m_sentUpTo = m_sentText.size();
+    m_heard = -1;
+    std::fill(std::begin(m_progress), std::end(m_progress), 0);
+    m_notifications = 0;
+    m_synthesisDone = false;
+    m_recorded = false;
+    m_score.reset();
+    m_wpm = m_morse.settings().giWPM;
+    m_farnsworth = m_morse.settings().giFarnsworth;
+    txtAfskrift->setText(QString());
+    if (!m_transmitter.start()) {
+        updateButtons();
+        return;
+    }
+    m_sending = true;
+    txtResultat->setHtml(tr("<p>Sender... Skriv det, du hører. Stop eller Escape afbryder.</p>"));
+    tabVisning->setCurrentWidget(txtResultat);
+    updateButtons();
+    txtAfskrift->setFocus();
+}
+
+void frmModtag::sendingProgressed(qsizetype sentLength)
+{
+    if (!m_sending)
+        return;
+    // The engine starts over at 0 once it has passed the end of the text.
+    if (sentLength < m_progress[0])
+        m_synthesisDone = true;
+    if (m_synthesisDone)
+        return;
+    m_progress[2] = m_progress[1];
+    m_progress[1] = m_progress[0];
+    m_progress[0] = sentLength;
+    ++m_notifications;
+}
+
+void frmModtag::sendingEnded(bool playedOut)
+{
+    if (!m_sending)
+        return;
+    m_sending = false;
+    if (playedOut || m_synthesisDone) {
+        m_sentUpTo = m_sentText.size();
+        m_heard = playedOut ? -1 : m_progress[0];
+    } else {
+        // Each notification synthesises up to a second ahead of what is heard; the
+        // length two notifications back has surely been played.
+        m_sentUpTo = m_progress[0];
+        m_heard = m_notifications >= 3 ? m_progress[2] : 0;
+    }
+    scoreAttempt();
+    updateButtons();
+    if (!focusWidget() || !focusWidget()->isEnabled())
+        txtAfskrift->setFocus();
+}
+
+void frmModtag::cmdStop_Click()
+{
+    if (m_sending)
+        m_transmitter.stop();   // the main window reports the end: sendingEnded
+}
+
+void frmModtag::cmdRet_Click()
+{
+    if (!m_sending && m_recorded)
+        scoreAttempt();
+    updateButtons();
+}
+
+void frmModtag::reject()
+{
+    if (m_sending) {
+        cmdStop_Click();
+        return;
+    }
+    QDialog::reject();
+}
+
+void frmModtag::scoreAttempt()
+{
+    m_score = scoreCopy(QStringView(m_sentText).left(m_sentUpTo), txtAfskrift->Text(), m_heard);
+    showResult();
+    tabVisning->setCurrentWidget(txtResultat);
+    if (m_score->sent == 0)
+        return;
+
+    Attempt a;
+    a.when = QDateTime::currentDateTime();
+    a.when.setTime(QTime(a.when.time().hour(), a.when.time().minute(), a.when.time().second()));
+    a.wpm = m_wpm;
+    a.farnsworth = m_farnsworth;
+    const auto real = settings::realSpeed(QString::number(m_wpm), QString::number(m_farnsworth));
+    a.cpm = real ? real->cpm : 0;
+    a.sent = m_score->sent;
+    a.correct = m_score->correct;
+    a.wrong = m_score->wrong;
+    a.missing = m_score->missing;
+    a.extra = m_score->extra;
+    a.accuracy = m_score->accuracy();
+    a.characters = characterSet(QStringView(m_sentText).left(m_sentUpTo));
+
+    const bool again = m_recorded;
+    const bool saved = again ? m_history.replaceLast(a) : m_history.append(a);
+    if (again && !m_attempts.empty())
+        m_attempts.back() = a;
+    else
+        m_attempts.push_back(a);
+    m_recorded = true;
+    showHistory();
+    if (!saved) {
+        QMessageBox box(QMessageBox::Warning, program::title(),
+                        tr("Forsøget kunne ikke gemmes i historikken %1.\n\nResultatet står "
+                           "stadig i vinduet, og de tidligere forsøg er uændrede.")
+                            .arg(m_history.path()),
+                        QMessageBox::Ok, this);
+        runMessageBox(box);
+    }
+}
+
+void frmModtag::showResult()
+{
+    const Score &s = *m_score;
+    QString html;
+    if (s.sent == 0) {
+        txtResultat->setHtml(tr("<p>Der blev ikke sendt nogen tegn at rette efter.</p>"));
+        return;
+    }
+    html += tr("<p><b>Sendt</b> (øverst) og <b>din afskrift</b> (nederst):</p>");
+    html += alignedHtml(s);
+    html += tr("<p>Sendt: %1 tegn. Rigtige: %2. Forkerte: %3. Manglende: %4. Ekstra: %5.<br>"
+               "<b>Nøjagtighed: %6</b></p>")
+                .arg(s.sent)
+                .arg(s.correct)
+                .arg(s.wrong)
+                .arg(s.missing)
+                .arg(s.extra)
+                .arg(percent(s.accuracy()));
+    const auto real = settings::realSpeed(QString::number(m_wpm), QString::number(m_farnsworth));
+    html += tr("<p>Hastighed: %1 WPM, Farnsworth %2, reel hastighed %3 tegn pr. minut "
+               "(%4 ord pr. minut).</p>")
+                .arg(m_wpm)
+                .arg(m_farnsworth)
+                .arg(real ? QString::number(real->cpm) : QStringLiteral("?"))
+                .arg(real ? QString::number(real->wpm) : QStringLiteral("?"));
+    html += tr("<p><b>Fejl pr. tegn</b></p>");
+    html += QStringLiteral("<table cellspacing=\"0\" cellpadding=\"2\" border=\"1\"><tr><th>%1</th>"
+                           "<th>%2</th><th>%3</th></tr>")
+                .arg(tr("Tegn"), tr("Sendt"), tr("Fejl"));
+    for (const CharacterErrors &e : s.perCharacter) {
+        html += QStringLiteral("<tr><td><tt>%1</tt></td><td align=\"right\">%2</td>"
+                               "<td align=\"right\">%3</td></tr>")
+                    .arg(tokenText(e.character).toHtmlEscaped())
+                    .arg(e.sent)
+                    .arg(e.errors);
+    }
+    html += QStringLiteral("</table>");
+    txtResultat->setHtml(html);
+}
+
+void frmModtag::addHistoryRow(const Attempt &a)
+{
+    const int r = tblHistorik->rowCount();
+    tblHistorik->insertRow(r);
+    const QStringList cells = {
+        danish().toString(a.when, QStringLiteral("dd-MM-yyyy HH:mm")),
+        QString::number(a.wpm),
+        QString::number(a.farnsworth),
+        QString::number(a.cpm),
+        QString::number(a.sent),
+        QString::number(a.correct),
+        QString::number(a.wrong),
+        QString::number(a.missing),
+        QString::number(a.extra),
+        percent(a.accuracy),
+        a.characters,
+    };
+    for (int c = 0; c < cells.size(); ++c) {
+        auto *item = new QTableWidgetItem(cells[c]);
+        if (c > 0 && c < cells.size() - 1)
+            item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        tblHistorik->setItem(r, c, item);
+    }
+}
+
+void frmModtag::showHistory()
+{
+    tblHistorik->setRowCount(0);
+    for (const Attempt &a : m_attempts)
+        addHistoryRow(a);
+    tblHistorik->resizeColumnsToContents();
+    tblHistorik->scrollToBottom();
+
+    // Accuracy per attempt, the newest on the right.
+    auto *chart = new QChart;
+    auto *series = new QLineSeries;
+    series->setPointsVisible(true);
+    for (size_t i = 0; i < m_attempts.size(); ++i)
+        series->append(double(i + 1), m_attempts[i].accuracy);
+    chart->addSeries(series);
+    auto *x = new QValueAxis;
+    x->setTitleText(tr("Forsøg"));
+    x->setLabelFormat(QStringLiteral("%d"));
+    const double count = double(m_attempts.size());
+    x->setRange(0.5, std::max(1.0, count) + 0.5);
+    // Whole attempt numbers, about ten of them along the axis.
+    x->setTickType(QValueAxis::TicksDynamic);
+    x->setTickAnchor(1);
+    x->setTickInterval(std::max(1.0, std::ceil(count / 10)));
+    auto *y = new QValueAxis;
+    y->setTitleText(tr("Nøjagtighed (%)"));
+    y->setRange(0, 100);
+    y->setLabelFormat(QStringLiteral("%d"));
+    y->setTickCount(6);
+    chart->addAxis(x, Qt::AlignBottom);
+    chart->addAxis(y, Qt::AlignLeft);
+    series->attachAxis(x);
+    series->attachAxis(y);
+    chart->legend()->hide();
+    if (m_attempts.empty())
+        chart->setTitle(tr("Ingen forsøg endnu"));
+    QChart *old = chtFremgang->chart();
+    chtFremgang->setChart(chart);
+    delete old;
+}
+
+void frmModtag::cmdØv_Click()
+{
+    if (m_sending || !m_score)
+        return;
+    const QString set = m_score->wrongCharacters();
+    if (set.isEmpty())
+        return;
+    const int groups = std::clamp(m_score->groupCount, practice::kMinGroupCount, practice::kMaxGroupCount);
+    m_morse.gsCWTekst = practice::groupText(set, groups, newRandom());
+    accept();
+}

@@ -1,0 +1,112 @@
+// The receiving practice window with a scripted main window: what counts after a
+// stop, Escape as Stop and as Luk, an attempt kept on screen when its history row
+// cannot be written, and the groups of "Øv fejlene".
+
+#include "TestFiles.h"
+#include "engine/Morse.h"
+#include "exercises/frmModtag.h"
+#include "ui/main/TextBox.h"
+
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QTemporaryDir>
+#include <QTest>
+
+class FrmModtagTest : public QObject {
+    Q_OBJECT
+private slots:
+    void stopCountsWhatWasHeard();
+    void unwritableHistoryKeepsAttempt();
+
+private:
+    // A main window that starts at once and reports the end when stopped.
+    ReceiveTransmitter transmitter(frmModtag *&window, const QString &text)
+    {
+        return {.text = [text] { return text; },
+                .start = [this] { ++m_starts; return true; },
+                .stop = [&window] { window->sendingEnded(false); }};
+    }
+
+    int m_starts = 0;
+};
+
+void FrmModtagTest::stopCountsWhatWasHeard()
+{
+    QTemporaryDir dir;
+    Settings settings;
+    settings.giWPM = 20;
+    settings.giFarnsworth = 3;
+    Morse morse(settings, nullptr);
+    frmModtag *w = nullptr;
+    frmModtag window(morse, transmitter(w, QStringLiteral("abcde fghij klmno pqrst")),
+                     dir.filePath(QStringLiteral("h.csv")), nullptr);
+    w = &window;
+    window.show();
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+    QTest::keyClick(window.cmdStart, Qt::Key_Space);
+    QCOMPARE(m_starts, 1);
+    QVERIFY(window.txtAfskrift->hasFocus());
+    QVERIFY(!window.cmdStart->isEnabled() && window.cmdStop->isEnabled());
+
+    // Three notifications: 18 characters synthesised, the first 6 surely played.
+    for (qsizetype sent : {6, 12, 18})
+        window.sendingProgressed(sent);
+    QTest::keyClicks(window.txtAfskrift, QStringLiteral("abcde fx"));
+    QTest::keyClick(window.txtAfskrift, Qt::Key_Escape);   // Stop, not Luk
+    QVERIFY(window.isVisible());
+    QVERIFY(window.score().has_value());
+    QCOMPARE(window.score()->sent, 7);     // ABCDE FG: G heard, the rest maybe not
+    QCOMPARE(window.score()->correct, 6);
+    QCOMPARE(window.score()->wrong, 1);
+    QCOMPARE(window.tblHistorik->rowCount(), 1);
+    const QByteArray rows = testfiles::readAll(dir.filePath(QStringLiteral("h.csv")));
+    QVERIFY(rows.contains(",20,3,"));
+    QVERIFY(rows.trimmed().endsWith(",7,6,1,0,0,85.7,ABCDEFGHIJKLMNO"));
+
+    // Typed on after the stop: "&Ret" scores again and replaces the row.
+    QTest::keyClick(window.txtAfskrift, Qt::Key_Backspace);
+    QTest::keyClicks(window.txtAfskrift, QStringLiteral("g"));
+    window.cmdRet->click();
+    QCOMPARE(window.score()->correct, 7);
+    QCOMPARE(testfiles::readAll(dir.filePath(QStringLiteral("h.csv"))).count('\n'), 2);
+
+    QTest::keyClick(window.txtAfskrift, Qt::Key_Escape);   // idle: Luk
+    QVERIFY(!window.isVisible());
+    QCOMPARE(window.result(), int(QDialog::Rejected));
+}
+
+void FrmModtagTest::unwritableHistoryKeepsAttempt()
+{
+    QTemporaryDir dir;
+    QVERIFY(testfiles::writeFile(dir.filePath(QStringLiteral("blocked")), "x"));
+    Settings settings;
+    settings.giWPM = 20;
+    Morse morse(settings, nullptr);
+    frmModtag *w = nullptr;
+    frmModtag window(morse, transmitter(w, QStringLiteral("<KA> ABCDE FGHIJ <AR>")),
+                     dir.filePath(QStringLiteral("blocked/h.csv")), nullptr);
+    w = &window;
+    QString message;
+    window.runMessageBox = [&message](QMessageBox &box) {
+        message = box.text();
+        return int(QMessageBox::Ok);
+    };
+    window.newRandom = [] { return practice::seededUniform(1); };
+    window.show();
+    window.cmdStart->click();
+    QTest::keyClicks(window.txtAfskrift, QStringLiteral("<KA> ABXDE FGHIJ <AR>"));
+    window.sendingEnded(true);
+    QVERIFY2(message.contains(QStringLiteral("kunne ikke gemmes")), qPrintable(message));
+    QCOMPARE(window.score()->wrong, 1);
+    QCOMPARE(window.tblHistorik->rowCount(), 1);   // on screen all the same
+
+    // Two groups were sent; the practice is two groups of the one wrong character.
+    QVERIFY(window.cmdØv->isEnabled());
+    window.cmdØv->click();
+    QCOMPARE(window.result(), int(QDialog::Accepted));
+    QCOMPARE(morse.gsCWTekst, QStringLiteral("<KA><KA><KA>\r\n\r\nCCCCC CCCCC \r\n<AR>"));
+}
+
+QTEST_MAIN(FrmModtagTest)
+#include "tst_frmmodtag.moc"
