@@ -97,10 +97,10 @@ frmModtag::frmModtag(Morse &morse, ReceiveTransmitter transmitter, QString histo
     : QDialog(owner), m_morse(morse), m_transmitter(std::move(transmitter)),
       m_history(std::move(historyPath))
 {
-    exercises::applyDesignFont(*this);
+    exercises::applyLayoutFont(*this);
     ui::setupSecondaryWindow(*this, owner, kClientWidth, kClientHeight);
     setWindowTitle(tr("Modtagetræning"));
-    const QFont fixed = ui::designFont(QStringLiteral("Courier New"), kFixedPointSize);
+    const QFont fixed = ui::installedFont(QStringLiteral("Courier New"), kFixedPointSize);
 
     auto *label = new QLabel(tr("&Afskrift (skriv det, du hører):"), this);
     txtAfskrift = new TextBox(this);
