@@ -143,7 +143,7 @@ void PulseSoundDevice::Loop::streamChanged(pa_stream *s, void *self)
     // The sink's latency, for the lead-in of the first pass.
     if (s == loop->stream && state == PA_STREAM_READY)
         unref(pa_stream_update_timing_info(
-            s, [](pa_stream *, int, void *self) { pa_threaded_mainloop_signal(static_cast<Loop *>(self)->mainloop, 0); },
+            s, [](pa_stream *, int, void *data) { pa_threaded_mainloop_signal(static_cast<Loop *>(data)->mainloop, 0); },
             self));
     pa_threaded_mainloop_signal(loop->mainloop, 0);
 }
