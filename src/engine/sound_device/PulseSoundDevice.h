@@ -13,11 +13,11 @@
 class PulseSoundDevice : public SoundDevice {
 public:
     // The server holds about 200 ms written ahead of what is heard (8820 samples),
-    // and asks for more once 100 ms of it have played: ten wake-ups a second, and
+    // and asks for more once 50 ms of it have played: a few wake-ups a second, and
     // room for a loaded machine. Neither end waits for it: the first sound goes
     // out as the stream is uncorked, and Stop throws away what is queued.
     static constexpr int kTargetBytes = 17640;
-    static constexpr int kMinRequestBytes = 8820;
+    static constexpr int kMinRequestBytes = 4410;
     // After a gap (the ring was not refilled in time) playback resumes once this
     // much is queued again (10 ms).
     static constexpr int kPrebufferBytes = 882;
