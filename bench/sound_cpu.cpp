@@ -6,7 +6,7 @@
 //
 //   sound_cpu [seconds]
 
-#include "SoundCapture.h"
+#include "support/SoundCapture.h"
 
 #include <QCoreApplication>
 #include <QFile>

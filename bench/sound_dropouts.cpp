@@ -11,7 +11,7 @@
 // with a WAV file from telvok-cw-send -o.
 
 #include "ProcessFigures.h"
-#include "SoundCapture.h"
+#include "support/SoundCapture.h"
 #include "engine/Morse.h"
 #include "engine/sound_device/PulseSoundDevice.h"
 

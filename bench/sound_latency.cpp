@@ -10,8 +10,8 @@
 //
 //   sound_latency [window runs] [launch runs]
 
-#include "SoundCapture.h"
-#include "XDriver.h"
+#include "support/SoundCapture.h"
+#include "support/XDriver.h"
 
 #include <QCoreApplication>
 #include <QDir>

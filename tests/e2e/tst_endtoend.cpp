@@ -1,9 +1,9 @@
 // The installed program as a person uses it, under Xvfb with the private sound server:
 // typed with xdotool, looked at with screenshots, heard through the null sink.
 
-#include "CiSkip.h"
-#include "SoundCapture.h"
-#include "XDriver.h"
+#include "support/CiSkip.h"
+#include "support/SoundCapture.h"
+#include "support/XDriver.h"
 
 #include <QDir>
 #include <QFile>

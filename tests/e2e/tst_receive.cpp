@@ -2,10 +2,10 @@
 // server: groups generated, sent into the null sink while the copy is typed with
 // xdotool, scored into the history file, and the errors practised.
 
-#include "CiSkip.h"
-#include "SoundCapture.h"
-#include "TestFiles.h"
-#include "XDriver.h"
+#include "support/CiSkip.h"
+#include "support/SoundCapture.h"
+#include "support/TestFiles.h"
+#include "support/XDriver.h"
 
 #include <QDir>
 #include <QElapsedTimer>

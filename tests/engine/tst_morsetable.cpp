@@ -1,6 +1,6 @@
 // The code table and the symbol stream of HentSymbol.
 
-#include "SymbolStream.h"
+#include "support/SymbolStream.h"
 #include "engine/MorseTable.h"
 
 #include <QTest>

@@ -3,7 +3,7 @@
 // and stop, the natural end and teardown must behave; telvok-cw-send plays what it
 // renders with -o and exits cleanly. Needs the server of scripts/services.sh.
 
-#include "SoundCapture.h"
+#include "support/SoundCapture.h"
 #include "engine/Morse.h"
 #include "engine/constants.h"
 #include "engine/sound_device/PulseSoundDevice.h"

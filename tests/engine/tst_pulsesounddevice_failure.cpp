@@ -3,8 +3,8 @@
 // open() once the server is back works and plays. Runs its own PulseAudio server
 // (it kills it), so it disturbs no other test; it needs pulseaudio and parec.
 
-#include "PrivateSoundServer.h"
-#include "SoundCapture.h"
+#include "support/PrivateSoundServer.h"
+#include "support/SoundCapture.h"
 #include "engine/Morse.h"
 #include "engine/sound_device/PulseSoundDevice.h"
 

@@ -1,7 +1,7 @@
 // Long randomised run of the symbol source and the streaming engine: random texts
 // and settings, every fill checked against the symbol stream and a unit count.
 
-#include "SymbolStream.h"
+#include "support/SymbolStream.h"
 #include "engine/Morse.h"
 #include "engine/MorseTable.h"
 #include "engine/sound_device/SimulatedSoundDevice.h"

@@ -1,7 +1,7 @@
 // Sound files read back with libsndfile: the lossless formats hold exactly the
 // samples the engine plays, the lossy ones the same keying, on files and on pipes.
 
-#include "SoundSamples.h"
+#include "support/SoundSamples.h"
 
 #include "engine/Morse.h"
 #include "engine/SoundExport.h"

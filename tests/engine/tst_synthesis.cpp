@@ -1,7 +1,7 @@
 // Tone synthesis and the double-buffered transmission on the simulated device.
 
-#include "SoundSamples.h"
-#include "SymbolStream.h"
+#include "support/SoundSamples.h"
+#include "support/SymbolStream.h"
 #include "engine/Morse.h"
 #include "engine/sound_device/SimulatedSoundDevice.h"
 

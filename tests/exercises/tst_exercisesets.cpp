@@ -1,6 +1,6 @@
 // The practice texts of the three exercise windows, and the course table.
 
-#include "TextLayout.h"
+#include "support/TextLayout.h"
 #include "exercises/ExerciseSets.h"
 
 #include <QTest>

@@ -2,7 +2,7 @@
 // frames and tab order, the hand-over through gsCWTekst, the option focus rule, the
 // key filters, the count check and the speed corrections of the course window.
 
-#include "TextLayout.h"
+#include "support/TextLayout.h"
 #include "engine/Morse.h"
 #include "engine/sound_device/SimulatedSoundDevice.h"
 #include "exercises/ExerciseSets.h"

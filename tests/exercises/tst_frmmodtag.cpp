@@ -2,7 +2,7 @@
 // stop, Escape as Stop and as Luk, an attempt kept on screen when its history row
 // cannot be written, and the groups of "Øv fejlene".
 
-#include "TestFiles.h"
+#include "support/TestFiles.h"
 #include "engine/Morse.h"
 #include "exercises/frmModtag.h"
 #include "ui/main/TextBox.h"

@@ -1,7 +1,7 @@
 // The shared practice-text rules: the draw, the count reading, the group text, and
 // the uniformity of the groups drawn.
 
-#include "TextLayout.h"
+#include "support/TextLayout.h"
 #include "exercises/ExerciseSets.h"
 #include "exercises/PracticeText.h"
 

@@ -1,7 +1,7 @@
 // The history file of the receiving practice: rows appended and read back, the last
 // one replaced, damaged rows skipped, and a folder that cannot be written.
 
-#include "TestFiles.h"
+#include "support/TestFiles.h"
 #include "exercises/ReceiveHistory.h"
 
 #include <QDir>

@@ -3,11 +3,11 @@
 // saves onto a full or read-only disk. Nothing may hang or be lost: a refused open
 // leaves text, file name and status panel alone, a failed save the old file.
 
-#include "CiSkip.h"
-#include "RootTools.h"
-#include "TestFiles.h"
-#include "MessageWatch.h"
-#include "ModalDriver.h"
+#include "support/CiSkip.h"
+#include "support/RootTools.h"
+#include "support/TestFiles.h"
+#include "support/MessageWatch.h"
+#include "support/ModalDriver.h"
 
 #include "engine/constants.h"
 #include "engine/sound_device/SimulatedSoundDevice.h"

@@ -4,10 +4,10 @@
 // purpose, so no other test's server is touched. Needs a display (scripts/test
 // starts Xvfb), xdotool, pulseaudio and parec.
 
-#include "CiSkip.h"
-#include "PrivateSoundServer.h"
-#include "SoundCapture.h"
-#include "XDriver.h"
+#include "support/CiSkip.h"
+#include "support/PrivateSoundServer.h"
+#include "support/SoundCapture.h"
+#include "support/XDriver.h"
 
 #include <QFile>
 #include <QProcess>

@@ -3,9 +3,9 @@
 // silently with defaults for the bad keys only, build the sound, and lose nothing
 // of the store when it closes.
 
-#include "CiSkip.h"
-#include "RootTools.h"
-#include "MessageWatch.h"
+#include "support/CiSkip.h"
+#include "support/RootTools.h"
+#include "support/MessageWatch.h"
 
 #include "engine/constants.h"
 #include "engine/sound_device/SimulatedSoundDevice.h"

@@ -10,7 +10,7 @@
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
-#include "CiSkip.h"
+#include "support/CiSkip.h"
 
 #include <QTest>
 #include <QtEndian>

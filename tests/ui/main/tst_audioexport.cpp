@@ -1,7 +1,7 @@
 // "Gem lyd som..." from the main window's menu: the dialog's names and filters, the
 // file it writes, and Cancel and a full disk leaving the old file as it was.
 
-#include "ModalDriver.h"
+#include "support/ModalDriver.h"
 
 #include "engine/sound_device/SimulatedSoundDevice.h"
 #include "settings/SettingsStore.h"
@@ -20,9 +20,9 @@
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QTemporaryDir>
-#include "CiSkip.h"
-#include "RootTools.h"
-#include "TestFiles.h"
+#include "support/CiSkip.h"
+#include "support/RootTools.h"
+#include "support/TestFiles.h"
 
 #include <QTest>
 

@@ -3,7 +3,7 @@
 // Failures are made real (mounts, a path below a file, an unprivileged user):
 // the tests run as root, who may read and write past any permission bits.
 
-#include "ModalDriver.h"
+#include "support/ModalDriver.h"
 
 #include "ui/main/FileCommands.h"
 #include "ui/main/TextBox.h"
@@ -18,9 +18,9 @@
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
-#include "CiSkip.h"
-#include "RootTools.h"
-#include "TestFiles.h"
+#include "support/CiSkip.h"
+#include "support/RootTools.h"
+#include "support/TestFiles.h"
 
 #include <QTest>
 

@@ -2,7 +2,7 @@
 // and selection, Stop and Escape, start-up and shutdown with the settings store,
 // layout limits and the menu commands the window does itself.
 
-#include "ModalDriver.h"
+#include "support/ModalDriver.h"
 
 #include "engine/constants.h"
 #include "engine/sound_device/SimulatedSoundDevice.h"

@@ -1,7 +1,7 @@
 // The main window's menu commands open their windows, and the exercise hand-over
 // keeps or replaces the text.
 
-#include "ModalDriver.h"
+#include "support/ModalDriver.h"
 #include "engine/sound_device/SimulatedSoundDevice.h"
 #include "ui/info/HelpWindow.h"
 #include "ui/main/TextBox.h"

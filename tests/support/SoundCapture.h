@@ -3,7 +3,7 @@
 // server's null-sink monitor with parec, renders the engine's reference sound on the
 // simulated device, and finds one inside the other.
 
-#include "SoundSamples.h"
+#include "support/SoundSamples.h"
 #include "engine/Morse.h"
 #include "engine/sound_device/SimulatedSoundDevice.h"
 

@@ -4,7 +4,7 @@
 // default sink, on a socket in a temporary directory. Nothing of the shared test
 // server is touched.
 
-#include "SoundCapture.h"
+#include "support/SoundCapture.h"
 
 #include <QDir>
 #include <QElapsedTimer>
