@@ -46,13 +46,6 @@ Settings record(int wpm, int farnsworth, int tone = 800, int volume = 5000)
     return s;
 }
 
-bool sameRecord(const Settings &a, const Settings &b)
-{
-    return a.giWPM == b.giWPM && a.giTone == b.giTone && a.glVolume == b.glVolume
-        && a.giFarnsworth == b.giFarnsworth && a.gsN == b.gsN && a.gsT == b.gsT
-        && a.gsTekst == b.gsTekst;
-}
-
 // One dialog over one engine, with a store file that does not exist yet.
 struct Rig {
     Settings settings;
@@ -281,7 +274,7 @@ void FrmCWTest::spinBounds()
     }
     // A click at a bound neither wraps nor reports a change.
     QCOMPARE(int(spy.count()), changes);
-    QVERIFY(sameRecord(rig.settings, record(wpm, farnsworth, tone)));
+    QVERIFY(rig.settings == record(wpm, farnsworth, tone));
 }
 
 void FrmCWTest::outOfRangeValuesShownClamped()
@@ -294,7 +287,7 @@ void FrmCWTest::outOfRangeValuesShownClamped()
     QCOMPARE(rig.text("txtTone"), QStringLiteral("1500"));
     QCOMPARE(rig.child<QScrollBar>("HScroll1")->value(), 10000);
     QCOMPARE(rig.text("txtReelCPM"), QStringLiteral("25"));
-    QVERIFY(sameRecord(rig.settings, odd));
+    QVERIFY(rig.settings == odd);
 
     rig.clickOK();
     QCOMPARE(rig.settings.giWPM, qint16(5));
@@ -358,7 +351,7 @@ void FrmCWTest::okNothingChangedWritesAllKeys()
     QTest::keyClick(rig.child<QLineEdit>("txtWPM"), Qt::Key_Return);   // Enter presses OK
     QCOMPARE(rig.dialog->result(), int(QDialog::Accepted));
     QCOMPARE(rig.device->opens, 0);
-    QVERIFY(sameRecord(rig.settings, s));
+    QVERIFY(rig.settings == s);
 
     auto store = settings::openStoreAt(rig.storePath);
     QStringList expected{"WPM", "Tone", "Volume", "Farnsworth", "N", "T"};
@@ -397,7 +390,7 @@ void FrmCWTest::cancelChangesNothing()
         rig.dialog->close();
     QCOMPARE(rig.dialog->result(), int(QDialog::Rejected));
     QVERIFY(!rig.dialog->isVisible());
-    QVERIFY(sameRecord(rig.settings, s));
+    QVERIFY(rig.settings == s);
     QCOMPARE(rig.device->opens, 0);
     QVERIFY(!QFile::exists(rig.storePath));
 }

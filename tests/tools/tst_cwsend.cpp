@@ -4,6 +4,8 @@
 #include "app/ProgramInfo.h"
 #include "engine/Cp1252.h"
 #include "engine/Morse.h"
+#include "engine/constants.h"
+#include "support/SoundSamples.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -22,8 +24,6 @@
 Q_DECLARE_METATYPE(Settings)
 
 namespace {
-
-constexpr int kHalfSamples = 22050;
 
 struct Run {
     int exitCode = -1;
@@ -99,23 +99,13 @@ QByteArray engineRendering(Settings settings, const QString &text)
     m.gsCWTekst = text;
     QByteArray out;
     for (int half = 0; m.FyldDel(half); half ^= 1) {
-        for (int i = 0; i < kHalfSamples; ++i) {
+        for (int i = 0; i < morse::kHalfSamples; ++i) {
             char le[2];
-            qToLittleEndian(m.giBuffer[size_t(half * kHalfSamples + i)], le);
+            qToLittleEndian(m.giBuffer[size_t(half * morse::kHalfSamples + i)], le);
             out.append(le, 2);
         }
     }
     return out;
-}
-
-Settings soundSettings(int wpm, int farnsworth, int tone, int volume)
-{
-    Settings s;
-    s.giWPM = qint16(wpm);
-    s.giFarnsworth = qint16(farnsworth);
-    s.giTone = qint16(tone);
-    s.glVolume = volume;
-    return s;
 }
 
 // Checks the 44-byte PCM header and returns the samples after it.
@@ -300,33 +290,33 @@ void CwSendTest::wavMatchesEngine_data()
     QTest::addColumn<Settings>("sound");           // what the engine must have used
 
     QTest::newRow("defaults of an empty store")
-        << QByteArray("PARIS") << QStringList() << QByteArray() << soundSettings(20, 0, 800, 10000);
+        << QByteArray("PARIS") << QStringList() << QByteArray() << soundtest::soundSettings(20, 800, 10000, 0);
     QTest::newRow("all four options")
         << QByteArray("cq de oz1abc k") << QStringList({"--wpm", "35", "--farnsworth=3", "--tone", "600",
                                                         "--volume", "20000"})
-        << QByteArray() << soundSettings(35, 3, 600, 20000);
+        << QByteArray() << soundtest::soundSettings(35, 600, 20000, 3);
     QTest::newRow("values from the store")
         << QByteArray("E") << QStringList() << QByteArray("WPM=12\nFarnsworth=5\nTone=1000\nVolume=5000\n")
-        << soundSettings(12, 5, 1000, 5000);
+        << soundtest::soundSettings(12, 1000, 5000, 5);
     QTest::newRow("option beats the store")
         << QByteArray("TEST") << QStringList({"--wpm", "25"})
-        << QByteArray("WPM=12\nFarnsworth=2\n") << soundSettings(25, 2, 800, 10000);
+        << QByteArray("WPM=12\nFarnsworth=2\n") << soundtest::soundSettings(25, 800, 10000, 2);
     QTest::newRow("store clamped as on load")
         << QByteArray("73") << QStringList() << QByteArray("WPM=1\nFarnsworth=35\nVolume=99999\n")
-        << soundSettings(3, 20, 800, 32767);
+        << soundtest::soundSettings(3, 800, 32767, 20);
     QTest::newRow("negative farnsworth")
         << QByteArray("SOS SOS") << QStringList({"--farnsworth", "-2"}) << QByteArray()
-        << soundSettings(20, -2, 800, 10000);
+        << soundtest::soundSettings(20, 800, 10000, -2);
     QTest::newRow("fastest speed")
         << QByteArray("HELLO WORLD") << QStringList({"--wpm", "2116"}) << QByteArray()
-        << soundSettings(2116, 0, 800, 10000);
+        << soundtest::soundSettings(2116, 800, 10000, 0);
     QTest::newRow("prosigns and lower-case Danish letters")
         << QByteArray("<ka> r\xe6kke \xf8 \xe5 <ar>") << QStringList() << QByteArray()
-        << soundSettings(20, 0, 800, 10000);
+        << soundtest::soundSettings(20, 800, 10000, 0);
     QTest::newRow("empty input") << QByteArray() << QStringList() << QByteArray()
-                                 << soundSettings(20, 0, 800, 10000);
+                                 << soundtest::soundSettings(20, 800, 10000, 0);
     QTest::newRow("every byte value") << allBytes() << QStringList({"--wpm", "40"}) << QByteArray()
-                                      << soundSettings(40, 0, 800, 10000);
+                                      << soundtest::soundSettings(40, 800, 10000, 0);
 }
 
 void CwSendTest::wavMatchesEngine()
@@ -348,7 +338,7 @@ void CwSendTest::wavMatchesEngine()
     QVERIFY(r.err.isEmpty());
     const QByteArray data = wavData(readFile(out));
     QVERIFY(!data.isEmpty());
-    QCOMPARE(data.size() % (2 * kHalfSamples), 0);
+    QCOMPARE(data.size() % (2 * morse::kHalfSamples), 0);
 
     const QString text = cp1252::upper(cp1252::decode(input)) + u' ';
     const QByteArray expected = engineRendering(sound, text);
@@ -374,7 +364,7 @@ void CwSendTest::readsStandardInput()
     const Run r = runTool(config(), QStringList({"-o", out}) + inputArgs, input);
     QVERIFY2(r.exitCode == 0, qPrintable(r.err));
     const QString text = cp1252::upper(cp1252::decode(input)) + u' ';
-    QVERIFY(wavData(readFile(out)) == engineRendering(soundSettings(20, 0, 800, 10000), text));
+    QVERIFY(wavData(readFile(out)) == engineRendering(soundtest::soundSettings(20, 800, 10000, 0), text));
 }
 
 void CwSendTest::lineBreaksKept_data()
