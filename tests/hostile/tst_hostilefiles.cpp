@@ -6,7 +6,6 @@
 #include "support/CiSkip.h"
 #include "support/RootTools.h"
 #include "support/TestFiles.h"
-#include "support/MessageWatch.h"
 #include "support/ModalDriver.h"
 
 #include "engine/constants.h"
@@ -90,7 +89,7 @@ private:
 
     QTemporaryDir *m_dir = nullptr;
     frmMain *m_window = nullptr;
-    MessageWatch *m_watch = nullptr;
+    ModalDriver *m_watch = nullptr;
     QString m_previous;
     roottools::TmpfsMounts m_mounts;
 };
@@ -103,7 +102,7 @@ void HostileFilesTest::init()
     m_window = new frmMain(std::make_unique<SimulatedSoundDevice>(),
                            [ini] { return settings::openStoreAt(ini); });
     m_window->Form_Load();
-    m_watch = new MessageWatch;
+    m_watch = new ModalDriver(ModalDriver::AnswerEveryMessage);
     m_previous = m_dir->filePath(QStringLiteral("previous.txt"));
     QVERIFY(writeFile(m_previous, "OLD\r\n"));
     QVERIFY(m_window->fileCommands().load(m_previous));

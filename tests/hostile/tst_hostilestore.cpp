@@ -5,7 +5,7 @@
 
 #include "support/CiSkip.h"
 #include "support/RootTools.h"
-#include "support/MessageWatch.h"
+#include "support/ModalDriver.h"
 
 #include "engine/constants.h"
 #include "engine/sound_device/SimulatedSoundDevice.h"
@@ -178,14 +178,14 @@ private:
 
     QTemporaryDir *m_dir = nullptr;
     frmMain *m_window = nullptr;
-    MessageWatch *m_watch = nullptr;
+    ModalDriver *m_watch = nullptr;
 };
 
 void HostileStoreTest::init()
 {
     m_dir = new QTemporaryDir;
     QVERIFY(m_dir->isValid());
-    m_watch = new MessageWatch;
+    m_watch = new ModalDriver(ModalDriver::AnswerEveryMessage);
 }
 
 void HostileStoreTest::cleanup()

@@ -5,6 +5,7 @@
 #include "engine/sound_device/SimulatedSoundDevice.h"
 #include "settings/SettingsStore.h"
 #include "settings/frmCW.h"
+#include "support/ModalDriver.h"
 #include "ui/Twips.h"
 
 #include <QApplication>
@@ -84,25 +85,6 @@ struct Rig {
             QTest::keyClick(c, clicks > 0 ? Qt::Key_Up : Qt::Key_Down);
     }
     void clickOK() { QTest::mouseClick(child<QPushButton>("cmdOK"), Qt::LeftButton); }
-};
-
-// Answers the next message box with OK and remembers its text.
-class MessageCatcher : public QObject {
-public:
-    MessageCatcher()
-    {
-        connect(&m_timer, &QTimer::timeout, this, [this] {
-            if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
-                texts << box->text();
-                box->accept();
-            }
-        });
-        m_timer.start(10);
-    }
-    QStringList texts;
-
-private:
-    QTimer m_timer;
 };
 
 } // namespace
@@ -400,9 +382,9 @@ void FrmCWTest::okRebuildFails()
     Rig rig(record(20, 0), freshStorePath());
     rig.device->setOpenFails(true);
     rig.spin("UpDownWpm", 1);
-    MessageCatcher catcher;
+    ModalDriver catcher(ModalDriver::AnswerEveryMessage);
     rig.clickOK();
-    QCOMPARE(catcher.texts, QStringList{QStringLiteral("Lydkort findes ikke.")});
+    QCOMPARE(catcher.messages, QStringList{QStringLiteral("Lydkort findes ikke.")});
     QCOMPARE(rig.dialog->result(), int(QDialog::Accepted));
     QCOMPARE(rig.settings.giWPM, qint16(21));
     QVERIFY(!rig.morse.hasBuffer());
@@ -421,9 +403,9 @@ void FrmCWTest::okSaveFails()
     }
     Rig rig(record(20, 0), file + QStringLiteral("/sub/store.ini"));
     rig.spin("UpDownFarnsworth", 2);
-    MessageCatcher catcher;
+    ModalDriver catcher(ModalDriver::AnswerEveryMessage);
     rig.clickOK();
-    QCOMPARE(catcher.texts, QStringList{QStringLiteral("Indstillingerne kunne ikke gemmes.")});
+    QCOMPARE(catcher.messages, QStringList{QStringLiteral("Indstillingerne kunne ikke gemmes.")});
     QCOMPARE(rig.dialog->result(), int(QDialog::Accepted));
     QVERIFY(!rig.dialog->isVisible());
     QCOMPARE(rig.settings.giFarnsworth, qint16(2));   // in use for this run

@@ -1,11 +1,15 @@
 #pragma once
 // Acts on the modal dialogs a test's command opens, one step per dialog, in order,
-// from a timer while the command's own event loop runs.
+// from a timer while the command's own event loop runs. Made with AnswerEveryMessage,
+// it instead records every message box that shows up while it lives, whoever opens
+// it, and answers it with its default (or escape) button, so no command can hang a
+// test on a box nobody expected.
 
 #include <QAbstractButton>
 #include <QApplication>
 #include <QMessageBox>
 #include <QPointer>
+#include <QPushButton>
 #include <QTimer>
 
 #include <deque>
@@ -15,7 +19,9 @@ class ModalDriver : public QObject {
 public:
     using Step = std::function<void(QWidget *dialog)>;
 
-    ModalDriver()
+    enum Mode { Scripted, AnswerEveryMessage };
+
+    explicit ModalDriver(Mode mode = Scripted) : m_mode(mode)
     {
         m_timer.setInterval(10);
         connect(&m_timer, &QTimer::timeout, this, [this] { poll(); });
@@ -53,6 +59,10 @@ public:
 private:
     void poll()
     {
+        if (m_mode == AnswerEveryMessage) {
+            answerMessages();
+            return;
+        }
         QWidget *w = QApplication::activeModalWidget();
         if (!w || w == m_last || m_steps.empty() || !w->isVisible())
             return;
@@ -63,7 +73,30 @@ private:
         QTimer::singleShot(0, w, [step = std::move(step), w] { step(w); });
     }
 
+    void answerMessages()
+    {
+        for (QWidget *w : QApplication::topLevelWidgets()) {
+            auto *box = qobject_cast<QMessageBox *>(w);
+            if (!box || !box->isVisible() || m_answered.contains(box))
+                continue;
+            m_answered << box;
+            messages << box->text();
+            titles << box->windowTitle();
+            icons << box->icon();
+            QTimer::singleShot(0, box, [box] {
+                if (QAbstractButton *b = box->defaultButton())
+                    b->click();
+                else if (QAbstractButton *e = box->escapeButton())
+                    e->click();
+                else
+                    box->reject();
+            });
+        }
+    }
+
+    Mode m_mode;
     QTimer m_timer;
     std::deque<Step> m_steps;
     QPointer<QWidget> m_last;
+    QList<QPointer<QMessageBox>> m_answered;
 };
