@@ -7,7 +7,7 @@
 #include "exercises/ExerciseSets.h"
 #include "exercises/PracticeText.h"
 #include "exercises/frm5grp.h"
-#include "ui/main/TextBox.h"
+#include "main/TextBox.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

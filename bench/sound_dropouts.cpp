@@ -13,7 +13,7 @@
 #include "ProcessFigures.h"
 #include "support/SoundCapture.h"
 #include "engine/Morse.h"
-#include "engine/sound_device/PulseSoundDevice.h"
+#include "PulseSoundDevice.h"
 
 #include <QCoreApplication>
 #include <QThread>

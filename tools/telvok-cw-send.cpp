@@ -13,8 +13,9 @@
 #include "cwsend/Playing.h"
 #include "cwsend/Tool.h"
 
-#include "app/ProgramInfo.h"
+#include "program/ProgramInfo.h"
 #include "engine/Cp1252.h"
+#include "engine/SendText.h"
 #include "settings/SettingsStore.h"
 
 #include <QCoreApplication>
@@ -76,8 +77,7 @@ int run(int argc, char *argv[])
     if (options->volume)
         settings.glVolume = *options->volume;
 
-    // As the send button: upper case, one space appended.
-    const QString text = cp1252::upper(cp1252::decode(*bytes)) + u' ';
+    const QString text = morse::sendText(cp1252::decode(*bytes));
     if (options->output)
         return renderToFile(settings, text, *options->output);
     return playOnDevice(settings, text);

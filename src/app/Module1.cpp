@@ -1,7 +1,7 @@
-#include "app/Module1.h"
+#include "Module1.h"
 
 #include "engine/sound_device/SoundDevice.h"
-#include "ui/main/frmMain.h"
+#include "main/frmMain.h"
 
 #include <QApplication>
 #include <QLibraryInfo>

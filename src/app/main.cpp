@@ -1,6 +1,6 @@
-#include "app/Module1.h"
-#include "app/ProgramInfo.h"
-#include "engine/sound_device/PulseSoundDevice.h"
+#include "Module1.h"
+#include "program/ProgramInfo.h"
+#include "PulseSoundDevice.h"
 
 #include <QApplication>
 

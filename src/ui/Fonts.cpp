@@ -1,4 +1,4 @@
-#include "ui/Fonts.h"
+#include "Fonts.h"
 
 #include <QCheckBox>
 #include <QFontDatabase>
@@ -37,6 +37,16 @@ QFont installedFont(const QString &windowsName, double pointSize, bool bold, boo
     if (font.family().contains(QLatin1String("Mono")))
         font.setStyleHint(QFont::Monospace);
     return font;
+}
+
+QFont layoutFont(double pointSize, bool bold)
+{
+    return installedFont(QStringLiteral("MS Sans Serif"), pointSize, bold);
+}
+
+QFont fixedFont(double pointSize, bool bold)
+{
+    return installedFont(QStringLiteral("Courier New"), pointSize, bold);
 }
 
 std::optional<QFont> chooseFont(const QFont &initial, QWidget *parent)

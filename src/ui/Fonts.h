@@ -20,6 +20,14 @@ QString installedFamily(const QString &windowsName);
 QFont installedFont(const QString &windowsName, double pointSize, bool bold = false,
                     bool italic = false);
 
+// The font every window was laid out in, and the size its captions and buttons
+// have: the windows' twips positions fit captions in it.
+inline constexpr double kLayoutPointSize = 8.25;
+QFont layoutFont(double pointSize = kLayoutPointSize, bool bold = false);
+
+// The fixed-width font of the character lists.
+QFont fixedFont(double pointSize, bool bold = false);
+
 // Qt's own font dialog (not the platform's), opened at initial, without its effects
 // group: a text box font is a family, a style and a size, so strike-out and underline
 // are not offered. The chosen font, or nothing when the dialog was cancelled.

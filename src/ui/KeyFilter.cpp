@@ -1,4 +1,4 @@
-#include "ui/KeyFilter.h"
+#include "KeyFilter.h"
 
 #include "engine/Cp1252.h"
 

@@ -1,13 +1,12 @@
-#include "ui/SecondaryWindow.h"
+#include "SecondaryWindow.h"
 
-#include "ui/Twips.h"
+#include "Twips.h"
 
 #include <QDialog>
 
 namespace ui {
 
-void setupSecondaryWindow(QDialog &dialog, QWidget *owner, double clientWidthTwips,
-                          double clientHeightTwips)
+void setupSecondaryWindow(QDialog &dialog, QWidget *owner, TwipsSize client)
 {
     // A parented dialog is transient for its owner: window managers give it no
     // task-bar entry of its own.
@@ -16,7 +15,7 @@ void setupSecondaryWindow(QDialog &dialog, QWidget *owner, double clientWidthTwi
                                 | Qt::MSWindowsFixedSizeDialogHint);
     dialog.setWindowModality(owner ? Qt::WindowModal : Qt::ApplicationModal);
     dialog.setModal(true);
-    dialog.setFixedSize(twipsToPixels(clientWidthTwips, owner), twipsToPixels(clientHeightTwips, owner));
+    dialog.setFixedSize(twipsToPixels(client.width, owner), twipsToPixels(client.height, owner));
     dialog.setSizeGripEnabled(false);
 }
 

@@ -1,4 +1,4 @@
-#include "ui/SpinButtons.h"
+#include "SpinButtons.h"
 
 #include "settings/SettingsStore.h"
 

@@ -14,6 +14,12 @@ double logicalDpi(const QWidget *reference = nullptr);
 int twipsToPixels(double twips, const QWidget *reference = nullptr);
 double pixelsToTwips(int pixels, const QWidget *reference = nullptr);
 
+// A width and height in twips: a window's client area.
+struct TwipsSize {
+    double width = 0;
+    double height = 0;
+};
+
 // A rectangle given as left, top, width and height in twips.
 QRect twipsRect(double left, double top, double width, double height,
                 const QWidget *reference = nullptr);

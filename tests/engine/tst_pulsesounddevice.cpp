@@ -6,7 +6,7 @@
 #include "support/SoundCapture.h"
 #include "engine/Morse.h"
 #include "engine/constants.h"
-#include "engine/sound_device/PulseSoundDevice.h"
+#include "PulseSoundDevice.h"
 
 #include <QFile>
 #include <QProcess>

@@ -10,7 +10,7 @@
 #include "exercises/frmOv1.h"
 #include "exercises/frmOv2.h"
 #include "exercises/frmOv3.h"
-#include "ui/Twips.h"
+#include "Twips.h"
 
 #include <QCheckBox>
 #include <QComboBox>

@@ -5,7 +5,7 @@
 #include "support/TestFiles.h"
 #include "engine/Morse.h"
 #include "exercises/frmModtag.h"
-#include "ui/main/TextBox.h"
+#include "main/TextBox.h"
 
 #include <QMessageBox>
 #include <QPushButton>

@@ -11,9 +11,9 @@
 #include "engine/constants.h"
 #include "engine/sound_device/SimulatedSoundDevice.h"
 #include "settings/SettingsStore.h"
-#include "ui/main/FileCommands.h"
-#include "ui/main/TextBox.h"
-#include "ui/main/frmMain.h"
+#include "main/FileCommands.h"
+#include "main/TextBox.h"
+#include "main/frmMain.h"
 
 #include <QAbstractItemView>
 #include <QAction>

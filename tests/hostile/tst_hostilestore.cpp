@@ -10,8 +10,8 @@
 #include "engine/constants.h"
 #include "engine/sound_device/SimulatedSoundDevice.h"
 #include "settings/SettingsStore.h"
-#include "ui/main/TextBox.h"
-#include "ui/main/frmMain.h"
+#include "main/TextBox.h"
+#include "main/frmMain.h"
 
 #include <QDir>
 #include <QElapsedTimer>

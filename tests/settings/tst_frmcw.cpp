@@ -1,12 +1,12 @@
 // The CW settings dialog on a simulated sound device and a store in a temporary folder.
 
-#include "app/ProgramInfo.h"
+#include "program/ProgramInfo.h"
 #include "engine/Morse.h"
 #include "engine/sound_device/SimulatedSoundDevice.h"
 #include "settings/SettingsStore.h"
 #include "settings/frmCW.h"
 #include "support/ModalDriver.h"
-#include "ui/Twips.h"
+#include "Twips.h"
 
 #include <QApplication>
 #include <QFile>

@@ -1,6 +1,7 @@
 // The settings store: defaults, conversions, bad values, round trips, failures.
 
 #include "settings/SettingsStore.h"
+#include "main/WindowSettings.h"
 
 #include <QFile>
 #include <QTemporaryDir>

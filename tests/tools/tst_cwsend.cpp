@@ -1,7 +1,7 @@
 // The built telvok-cw-send, run as a process: options and exit codes, input
 // decoding, and WAV files compared with the engine's own rendering.
 
-#include "app/ProgramInfo.h"
+#include "program/ProgramInfo.h"
 #include "engine/Cp1252.h"
 #include "engine/Morse.h"
 #include "engine/constants.h"

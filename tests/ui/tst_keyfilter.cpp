@@ -7,8 +7,8 @@
 #include "exercises/frm5grp.h"
 #include "exercises/frmOv2.h"
 #include "settings/SettingsStore.h"
-#include "ui/main/TextBox.h"
-#include "ui/main/frmMain.h"
+#include "main/TextBox.h"
+#include "main/frmMain.h"
 
 #include <QInputMethodEvent>
 #include <QKeyEvent>

@@ -2,7 +2,7 @@
 
 #include "Tool.h"
 
-#include "app/ProgramInfo.h"
+#include "program/ProgramInfo.h"
 #include "engine/constants.h"
 
 #include <QCommandLineParser>

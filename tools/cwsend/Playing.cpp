@@ -3,7 +3,7 @@
 #include "Tool.h"
 
 #include "engine/Morse.h"
-#include "engine/sound_device/PulseSoundDevice.h"
+#include "PulseSoundDevice.h"
 
 #include <QTimer>
 

@@ -1,7 +1,7 @@
-#include "ui/info/HelpWindow.h"
+#include "info/HelpWindow.h"
 
-#include "app/ProgramInfo.h"
-#include "ui/Twips.h"
+#include "program/ProgramInfo.h"
+#include "Twips.h"
 
 #include <QCoreApplication>
 #include <QFile>

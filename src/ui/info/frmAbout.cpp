@@ -1,9 +1,9 @@
-#include "ui/info/frmAbout.h"
+#include "info/frmAbout.h"
 
-#include "app/ProgramInfo.h"
-#include "ui/Fonts.h"
-#include "ui/SecondaryWindow.h"
-#include "ui/Twips.h"
+#include "program/ProgramInfo.h"
+#include "Fonts.h"
+#include "SecondaryWindow.h"
+#include "Twips.h"
 
 #include <QLabel>
 #include <QPushButton>
@@ -20,14 +20,13 @@ constexpr double kButtonHeight = 375;
 constexpr double kNoticeFontSize = 9;         // points, Arial
 constexpr double kDescriptionFontSize = 15.75;
 constexpr double kVersionFontSize = 11.25;
-constexpr double kWindowFontSize = 8.25;      // points, MS Sans Serif (the button)
 
 } // namespace
 
 frmAbout::frmAbout(QWidget *owner) : QDialog(owner)
 {
-    ui::setupSecondaryWindow(*this, owner, kClientWidth, kClientHeight);
-    setFont(ui::installedFont(QStringLiteral("MS Sans Serif"), kWindowFontSize));
+    ui::setupSecondaryWindow(*this, owner, {kClientWidth, kClientHeight});
+    setFont(ui::layoutFont());
     const QString arial = QStringLiteral("Arial");
     const double innerWidth = kClientWidth - 2 * kMargin;
 

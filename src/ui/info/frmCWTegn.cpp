@@ -1,10 +1,10 @@
-#include "ui/info/frmCWTegn.h"
+#include "info/frmCWTegn.h"
 
 #include "engine/Morse.h"
 #include "engine/constants.h"
-#include "ui/Fonts.h"
-#include "ui/SecondaryWindow.h"
-#include "ui/Twips.h"
+#include "Fonts.h"
+#include "SecondaryWindow.h"
+#include "Twips.h"
 
 #include <QListWidget>
 #include <QPushButton>
@@ -20,7 +20,6 @@ constexpr double kButtonHeight = 375;
 constexpr double kClientWidth = kMargin + kListWidth + kMargin + kButtonWidth + kMargin;
 constexpr double kClientHeight = kMargin + kListHeight + kMargin;
 constexpr double kListFontSize = 14.25;     // points, Courier New bold
-constexpr double kWindowFontSize = 8.25;    // points, MS Sans Serif
 
 constexpr int kProsignLength = 4;           // "<AR>"
 
@@ -55,13 +54,13 @@ const QString &frmCWTegn::characterList()
 
 frmCWTegn::frmCWTegn(Morse &morse, QWidget *owner) : QDialog(owner), m_morse(morse)
 {
-    ui::setupSecondaryWindow(*this, owner, kClientWidth, kClientHeight);
+    ui::setupSecondaryWindow(*this, owner, {kClientWidth, kClientHeight});
     setWindowTitle(tr("Anvendte morsetegn"));
-    setFont(ui::installedFont(QStringLiteral("MS Sans Serif"), kWindowFontSize));
+    setFont(ui::layoutFont());
 
     List1 = new QListWidget(this);
     List1->setObjectName(QStringLiteral("List1"));
-    List1->setFont(ui::installedFont(QStringLiteral("Courier New"), kListFontSize, true));
+    List1->setFont(ui::fixedFont(kListFontSize, true));
     List1->setGeometry(ui::twipsRect(kMargin, kMargin, kListWidth, kListHeight, owner));
 
     cmdLuk = new QPushButton(tr("&Luk"), this);
@@ -82,11 +81,7 @@ void frmCWTegn::Form_Load()
 {
     // The symbol source reads gsCWTekst: lend it the character list, then give the
     // text and the reading position back exactly as they were.
-    const QString savedText = m_morse.gsCWTekst;
-    const qsizetype savedTegnPos = m_morse.gvTegnPos;
-    const qsizetype savedSymbolPos = m_morse.gvSymbolPos;
-    const std::string_view savedTegn = m_morse.gscwtegn;
-    const char savedSymbol = m_morse.gvSymbol;
+    const Morse::SendState saved = m_morse.sendState();
 
     const QString &list = characterList();
     m_morse.gsCWTekst = list;
@@ -107,11 +102,7 @@ void frmCWTegn::Form_Load()
         List1->addItem(token + QStringLiteral(": ") + dots);
     }
 
-    m_morse.gsCWTekst = savedText;
-    m_morse.gvTegnPos = savedTegnPos;
-    m_morse.gvSymbolPos = savedSymbolPos;
-    m_morse.gscwtegn = savedTegn;
-    m_morse.gvSymbol = savedSymbol;
+    m_morse.restoreSendState(saved);
 }
 
 void frmCWTegn::cmdLuk_Click()

@@ -1,7 +1,7 @@
-#include "ui/main/AudioExport.h"
+#include "main/AudioExport.h"
 
-#include "app/ProgramInfo.h"
-#include "engine/Cp1252.h"
+#include "program/ProgramInfo.h"
+#include "engine/SendText.h"
 #include "engine/constants.h"
 
 #include <QApplication>
@@ -107,7 +107,7 @@ QString AudioExport::askFileName(const QString &textFileName)
 soundexport::Result AudioExport::exportTo(const QString &path, const QString &text, const Settings &settings)
 {
     using soundexport::Result;
-    const QString sendText = cp1252::upper(text) + u' ';
+    const QString sendText = morse::sendText(text);
     const SoundFileFormat format = soundfile::formatForName(path);
     std::atomic<qint64> done{0};
     std::atomic<qint64> total{0};

@@ -3,6 +3,7 @@
 // reading and writing text files as Windows-1252 bytes with CR LF line ends.
 
 #include "engine/FileTarget.h"
+#include "engine/TextFile.h"
 
 #include <QByteArray>
 #include <QObject>
@@ -12,22 +13,6 @@
 class QLabel;
 class QWidget;
 class TextBox;
-
-namespace textfile {
-
-// The text box's text for a file's bytes: every line (ended by CR, optionally
-// followed by LF; a last line without an end counts too) followed by CR LF. A lone
-// LF stays inside its line.
-QString textFromBytes(const QByteArray &bytes);
-
-// The longest run of characters without a blank or line break, in UTF-16 units.
-qsizetype longestWord(const QString &text);
-
-// The file's bytes for a text: the text and one CR LF. *lossy tells whether any
-// character had no Windows-1252 byte and was written as '?'.
-QByteArray bytesFromText(const QString &text, bool *lossy = nullptr);
-
-} // namespace textfile
 
 class FileCommands : public QObject {
     Q_OBJECT

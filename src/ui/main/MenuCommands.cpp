@@ -1,19 +1,19 @@
 // The main window's commands that open another window: the settings dialog, the
 // character list, the exercise windows, the help and the About box.
 
-#include "ui/main/frmMain.h"
+#include "main/frmMain.h"
 
-#include "app/ProgramInfo.h"
+#include "program/ProgramInfo.h"
 #include "exercises/frm5grp.h"
 #include "exercises/frmOv1.h"
 #include "exercises/frmOv2.h"
 #include "exercises/frmOv3.h"
 #include "exercises/frmModtag.h"
 #include "settings/frmCW.h"
-#include "ui/info/HelpWindow.h"
-#include "ui/info/frmAbout.h"
-#include "ui/info/frmCWTegn.h"
-#include "ui/main/TextBox.h"
+#include "info/HelpWindow.h"
+#include "info/frmAbout.h"
+#include "info/frmCWTegn.h"
+#include "main/TextBox.h"
 
 #include <QMessageBox>
 

@@ -1,4 +1,4 @@
-#include "ui/main/TextBox.h"
+#include "main/TextBox.h"
 
 #include <QKeyEvent>
 #include <QMimeData>

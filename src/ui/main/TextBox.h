@@ -3,7 +3,7 @@
 // SelLength count characters as the program does (CR LF = 2), where Enter types
 // CR LF and Ctrl+Enter a lone LF, and copy and paste carry the exact characters.
 
-#include "ui/main/TextOffsets.h"
+#include "main/TextOffsets.h"
 
 #include <QPlainTextEdit>
 

@@ -1,4 +1,4 @@
-#include "ui/main/TextOffsets.h"
+#include "main/TextOffsets.h"
 
 #include <QTextBlock>
 #include <QTextCursor>

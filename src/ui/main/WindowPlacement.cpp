@@ -1,4 +1,4 @@
-#include "ui/main/WindowPlacement.h"
+#include "main/WindowPlacement.h"
 
 #include <algorithm>
 

@@ -1,15 +1,21 @@
-#include "ui/main/frmAfslut.h"
+#include "main/frmAfslut.h"
 
-#include "app/ProgramInfo.h"
-#include "ui/Fonts.h"
-#include "ui/SecondaryWindow.h"
-#include "ui/Twips.h"
+#include "program/ProgramInfo.h"
+#include "Fonts.h"
+#include "SecondaryWindow.h"
+#include "Twips.h"
 
 #include <QLabel>
 
+namespace {
+
+constexpr ui::TwipsSize kClientSize{4680, 1965};   // twips
+
+} // namespace
+
 frmAfslut::frmAfslut(QWidget *owner) : QDialog(owner)
 {
-    ui::setupSecondaryWindow(*this, owner, 4680, 1965);
+    ui::setupSecondaryWindow(*this, owner, kClientSize);
     // Shown while the main window closes, without waiting for anything.
     setModal(false);
     setWindowModality(Qt::NonModal);
@@ -22,7 +28,7 @@ frmAfslut::frmAfslut(QWidget *owner) : QDialog(owner)
 
     auto *label1 = new QLabel(tr("Vent et øjeblik..."), this);
     label1->setObjectName(QStringLiteral("Label1"));
-    label1->setFont(ui::installedFont(QStringLiteral("MS Sans Serif"), 12, true));
+    label1->setFont(ui::layoutFont(12, true));
     label1->setGeometry(ui::twipsRect(120, 1440, 4455, 375, owner));
 
     for (QLabel *l : {lblAfslut, label1})

@@ -1,16 +1,17 @@
-#include "ui/main/frmMain.h"
+#include "main/frmMain.h"
 
-#include "app/ProgramInfo.h"
+#include "program/ProgramInfo.h"
 #include "engine/Cp1252.h"
-#include "ui/Fonts.h"
-#include "ui/KeyFilter.h"
-#include "ui/Twips.h"
-#include "ui/info/HelpWindow.h"
-#include "ui/main/AudioExport.h"
-#include "ui/main/FileCommands.h"
-#include "ui/main/TextBox.h"
-#include "ui/main/WindowPlacement.h"
-#include "ui/main/frmAfslut.h"
+#include "engine/SendText.h"
+#include "Fonts.h"
+#include "KeyFilter.h"
+#include "Twips.h"
+#include "info/HelpWindow.h"
+#include "main/AudioExport.h"
+#include "main/FileCommands.h"
+#include "main/TextBox.h"
+#include "main/WindowPlacement.h"
+#include "main/frmAfslut.h"
 
 #include <QAction>
 #include <QApplication>
@@ -28,11 +29,11 @@
 
 namespace {
 
-// Sizes of the buttons and the status bar, twips.
+// Sizes of the client area, the buttons and the status bar, twips.
+constexpr ui::TwipsSize kClientSize{9705, 5580};
 constexpr double kButtonWidth = 1095;
 constexpr double kButtonHeight = 375;
 constexpr double kStatusBarHeight = 255;
-constexpr double kButtonFontSize = 8.25;       // points
 constexpr double kButtonGapFactor = 1.1;       // button widths from the right edge
 constexpr int kMinHeightButtons = 7;           // outer height >= 7 button heights
 constexpr int kMinWidthButtons = 3;            // outer width >= 3 button widths
@@ -88,7 +89,7 @@ void frmMain::createControls()
     m_text1->setObjectName(QStringLiteral("Text1"));
     ui::installKeyFilter(m_text1, kAccepted, true);
 
-    const QFont buttonFont = ui::installedFont(QStringLiteral("MS Sans Serif"), kButtonFontSize);
+    const QFont buttonFont = ui::layoutFont();
     const QSize buttonSize(ui::twipsToPixels(kButtonWidth, this), ui::twipsToPixels(kButtonHeight, this));
     m_cmdTX = new QPushButton(tr("&TX"), central);
     m_cmdTX->setObjectName(QStringLiteral("cmdTX"));
@@ -132,14 +133,14 @@ void frmMain::createControls()
     m_status->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     m_status->setFrameShape(QFrame::StyledPanel);
     m_status->setFrameShadow(QFrame::Sunken);
-    m_status->setFont(ui::installedFont(QStringLiteral("MS Sans Serif"), kButtonFontSize));
+    m_status->setFont(ui::layoutFont());
     statusBar()->setObjectName(QStringLiteral("StatusBar1"));
     statusBar()->addPermanentWidget(m_status, 1);
     statusBar()->setFixedHeight(ui::twipsToPixels(kStatusBarHeight, this));
 
-    // The client area before the settings are read (9705 x 5580 twips); the stored
-    // geometry replaces it before the window shows.
-    resize(ui::twipsToPixels(9705, this), ui::twipsToPixels(5580, this));
+    // The client area before the settings are read; the stored geometry replaces
+    // it before the window shows.
+    resize(ui::twipsToPixels(kClientSize.width, this), ui::twipsToPixels(kClientSize.height, this));
 }
 
 void frmMain::createMenus()
@@ -404,7 +405,7 @@ bool frmMain::startTransmission(bool fromStart, bool hide)
         m_text1->setSelStart(0);
     const QString text = m_text1->Text();
     const qsizetype b = m_text1->SelStart() + m_text1->SelLength();
-    m_morse.gsCWTekst = cp1252::upper(text.mid(b)) + QLatin1Char(' ');
+    m_morse.gsCWTekst = morse::sendText(text.mid(b));
     m_giStartPos = b;
     m_gsGemtTekst = cp1252::upper(text);
     m_hideWhileSending = hide;

@@ -6,6 +6,7 @@
 #include "engine/Morse.h"
 #include "settings/Settings.h"
 #include "settings/SettingsStore.h"
+#include "main/WindowSettings.h"
 
 #include <QFont>
 #include <QMainWindow>

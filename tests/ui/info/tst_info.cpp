@@ -1,14 +1,14 @@
 // The character list, the About box and the help window.
 
-#include "app/ProgramInfo.h"
+#include "program/ProgramInfo.h"
 #include "engine/Morse.h"
 #include "engine/MorseTable.h"
 #include "engine/sound_device/SimulatedSoundDevice.h"
-#include "ui/Fonts.h"
-#include "ui/Twips.h"
-#include "ui/info/HelpWindow.h"
-#include "ui/info/frmAbout.h"
-#include "ui/info/frmCWTegn.h"
+#include "Fonts.h"
+#include "Twips.h"
+#include "info/HelpWindow.h"
+#include "info/frmAbout.h"
+#include "info/frmCWTegn.h"
 
 #include <QApplication>
 #include <QDirIterator>

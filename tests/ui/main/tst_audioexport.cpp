@@ -5,10 +5,10 @@
 
 #include "engine/sound_device/SimulatedSoundDevice.h"
 #include "settings/SettingsStore.h"
-#include "ui/main/AudioExport.h"
-#include "ui/main/FileCommands.h"
-#include "ui/main/TextBox.h"
-#include "ui/main/frmMain.h"
+#include "main/AudioExport.h"
+#include "main/FileCommands.h"
+#include "main/TextBox.h"
+#include "main/frmMain.h"
 
 #include <QAbstractItemView>
 #include <QAction>

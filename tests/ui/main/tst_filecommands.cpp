@@ -5,8 +5,8 @@
 
 #include "support/ModalDriver.h"
 
-#include "ui/main/FileCommands.h"
-#include "ui/main/TextBox.h"
+#include "main/FileCommands.h"
+#include "main/TextBox.h"
 
 #include <QDir>
 #include <QFile>

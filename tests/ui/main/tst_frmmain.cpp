@@ -7,11 +7,11 @@
 #include "engine/constants.h"
 #include "engine/sound_device/SimulatedSoundDevice.h"
 #include "settings/SettingsStore.h"
-#include "ui/Twips.h"
-#include "ui/main/TextBox.h"
-#include "ui/main/WindowPlacement.h"
-#include "ui/main/frmAfslut.h"
-#include "ui/main/frmMain.h"
+#include "Twips.h"
+#include "main/TextBox.h"
+#include "main/WindowPlacement.h"
+#include "main/frmAfslut.h"
+#include "main/frmMain.h"
 
 #include <QAction>
 #include <QCheckBox>

@@ -3,9 +3,9 @@
 
 #include "support/ModalDriver.h"
 #include "engine/sound_device/SimulatedSoundDevice.h"
-#include "ui/info/HelpWindow.h"
-#include "ui/main/TextBox.h"
-#include "ui/main/frmMain.h"
+#include "info/HelpWindow.h"
+#include "main/TextBox.h"
+#include "main/frmMain.h"
 
 #include <QAction>
 #include <QPointer>

@@ -1,9 +1,9 @@
 // The text box's character counting (CR LF = 2) over the widget's document, and
 // the editing keys and clipboard that must keep the exact characters.
 
-#include "ui/KeyFilter.h"
-#include "ui/main/TextBox.h"
-#include "ui/main/TextOffsets.h"
+#include "KeyFilter.h"
+#include "main/TextBox.h"
+#include "main/TextOffsets.h"
 
 #include <QClipboard>
 #include <QKeyEvent>

@@ -1,8 +1,8 @@
 #include "exercises/frm5grp.h"
 
 #include "engine/Morse.h"
-#include "ui/SecondaryWindow.h"
-#include "ui/Twips.h"
+#include "SecondaryWindow.h"
+#include "Twips.h"
 
 #include <QGroupBox>
 #include <QLabel>
@@ -10,10 +10,16 @@
 #include <QMessageBox>
 #include <QPushButton>
 
+namespace {
+
+constexpr ui::TwipsSize kClientSize{7935, 1155};   // twips
+
+} // namespace
+
 frm5grp::frm5grp(Morse &morse, QWidget *owner) : QDialog(owner), m_morse(morse)
 {
     exercises::applyLayoutFont(*this);
-    ui::setupSecondaryWindow(*this, owner, 7935, 1155);
+    ui::setupSecondaryWindow(*this, owner, kClientSize);
     setWindowTitle(tr("Dan 5-bogstavsgrupper"));
 
     // Created in tab order.

@@ -1,4 +1,4 @@
-#include "engine/sound_device/PulseSoundDevice.h"
+#include "PulseSoundDevice.h"
 
 #include "engine/constants.h"
 

@@ -1,6 +1,6 @@
 #include "exercises/ReceiveHistory.h"
 
-#include "app/ProgramInfo.h"
+#include "program/ProgramInfo.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,6 +1,7 @@
 #pragma once
-// The persistent settings store: one INI file per user, sections "CW" and
-// "Settings", every value kept as text and converted in the user's locale.
+// The persistent settings store: one INI file per user, every value kept as text
+// and converted in the user's locale; section "CW" holds the sending settings (the
+// main window reads and writes its own section "Settings" through the same store).
 
 #include "settings/Settings.h"
 
@@ -79,19 +80,32 @@ std::unique_ptr<Store> openUserStore();
 // A store at an explicit path (tests and tools).
 std::unique_ptr<Store> openStoreAt(const QString &path);
 
+// The stored text of "section/key", or nullopt when the key is absent.
+std::optional<QString> readText(const Store &store, const QString &section, const QString &key);
+
+// A converted value, or the fallback when the key is absent or its text does not
+// convert (which the store notes: the text is lost at the next save of the key).
+template <typename T, typename Convert>
+T readOr(Store &store, const QString &section, const QString &key, T fallback, Convert convert)
+{
+    const std::optional<QString> text = readText(store, section, key);
+    if (!text)
+        return fallback;
+    const std::optional<T> value = convert(*text);
+    if (!value)
+        store.markInexact();
+    return value.value_or(fallback);
+}
+
 // Reads section "CW" into the record. A value that is missing, cannot be converted
 // or does not fit its variable gets the key's default; the other keys still load.
 // Speed, volume and spacing are then brought into the range the engine can handle.
 void HentIndstillinger(Store &store, Settings &record);
 
 // Writes all 14 "CW" keys in order, atomically. False: the store could not be written.
+// A value of section "CW" that fell back to a default has the store copied first;
+// a caller that knows other sections reads them before, for the same reason.
 bool GemIndstillinger(Store &store, const Settings &record);
-
-// Section "Settings": a malformed value gets its key's default.
-WindowSettings loadWindowSettings(Store &store);
-// Writes the geometry only when withGeometry (not while minimised), then always
-// the hide option and the font. False: the store could not be written.
-bool saveWindowSettings(Store &store, const WindowSettings &window, bool withGeometry);
 
 // --- Text conversions, as the store and the dialogs use them ----------------------
 // A decimal number, optionally fractional, rounded to the nearest integer with ties

@@ -1,13 +1,13 @@
 #include "exercises/frmModtag.h"
 
-#include "app/ProgramInfo.h"
+#include "program/ProgramInfo.h"
 #include "engine/Cp1252.h"
 #include "engine/Morse.h"
 #include "settings/frmCW.h"
-#include "ui/Fonts.h"
-#include "ui/KeyFilter.h"
-#include "ui/SecondaryWindow.h"
-#include "ui/main/TextBox.h"
+#include "Fonts.h"
+#include "KeyFilter.h"
+#include "SecondaryWindow.h"
+#include "main/TextBox.h"
 
 #include <QChart>
 #include <QChartView>
@@ -98,9 +98,9 @@ frmModtag::frmModtag(Morse &morse, ReceiveTransmitter transmitter, QString histo
       m_history(std::move(historyPath))
 {
     exercises::applyLayoutFont(*this);
-    ui::setupSecondaryWindow(*this, owner, kClientWidth, kClientHeight);
+    ui::setupSecondaryWindow(*this, owner, {kClientWidth, kClientHeight});
     setWindowTitle(tr("Modtagetræning"));
-    const QFont fixed = ui::installedFont(QStringLiteral("Courier New"), kFixedPointSize);
+    const QFont fixed = ui::fixedFont(kFixedPointSize);
 
     auto *label = new QLabel(tr("&Afskrift (skriv det, du hører):"), this);
     txtAfskrift = new TextBox(this);

@@ -1,8 +1,8 @@
 #include "exercises/ExerciseWindow.h"
 
-#include "ui/Fonts.h"
-#include "ui/KeyFilter.h"
-#include "ui/Twips.h"
+#include "Fonts.h"
+#include "KeyFilter.h"
+#include "Twips.h"
 
 #include <QAbstractButton>
 #include <QDialog>
@@ -42,7 +42,6 @@ private:
     std::function<void()> m_click;
 };
 
-constexpr double kLayoutPointSize = 8.25;
 constexpr double kSmallestPointSize = 6;    // a caption is not shrunk below this
 constexpr double kPointStep = 0.25;
 constexpr int kFrameEdge = 2;               // pixels kept free at a container's right edge
@@ -81,7 +80,7 @@ int execMessageBox(QMessageBox &box)
 
 void applyLayoutFont(QWidget &window)
 {
-    window.setFont(ui::installedFont(QStringLiteral("MS Sans Serif"), kLayoutPointSize));
+    window.setFont(ui::layoutFont());
 }
 
 void fitCaptions(QWidget &window)

@@ -1,9 +1,9 @@
 #include "exercises/frmOv3.h"
 
-#include "app/ProgramInfo.h"
+#include "program/ProgramInfo.h"
 #include "engine/Morse.h"
-#include "ui/SecondaryWindow.h"
-#include "ui/Twips.h"
+#include "SecondaryWindow.h"
+#include "Twips.h"
 
 #include <QComboBox>
 #include <QGroupBox>
@@ -16,12 +16,14 @@ namespace {
 
 constexpr int kSlowFarnsworth = 10;     // about 25 characters per minute at 12 WPM
 
+constexpr ui::TwipsSize kClientSize{6855, 3735};   // twips
+
 } // namespace
 
 frmOv3::frmOv3(Morse &morse, QWidget *owner) : QDialog(owner), m_morse(morse)
 {
     exercises::applyLayoutFont(*this);
-    ui::setupSecondaryWindow(*this, owner, 6855, 3735);
+    ui::setupSecondaryWindow(*this, owner, kClientSize);
     setWindowTitle(tr("Øvelser 3 "));
 
     // Created in tab order.

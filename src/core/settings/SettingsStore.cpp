@@ -1,6 +1,6 @@
 #include "settings/SettingsStore.h"
 
-#include "app/ProgramInfo.h"
+#include "program/ProgramInfo.h"
 #include "engine/constants.h"
 
 #include "engine/Cp1252.h"
@@ -23,28 +23,6 @@ namespace settings {
 namespace {
 
 const QString kSectionCw = QStringLiteral("CW");
-constexpr float kMaxTwips = 1.0e6f;         // 694 inches: 66 667 pixels at 96 dpi
-constexpr float kMinFontPoints = 1;
-constexpr float kMaxFontPoints = 1638;      // points: 23 inches, more than any screen shows
-const QString kSectionSettings = QStringLiteral("Settings");
-
-const Settings &defaults()
-{
-    static const Settings d = [] {
-        Settings s;
-        s.giWPM = 20;
-        s.giTone = 800;
-        s.glVolume = 10000;
-        s.giFarnsworth = 0;
-        s.gsN = QStringLiteral("001");
-        s.gsT = QStringLiteral("599");
-        s.gsTekst = {QStringLiteral("CQ TEST DE #R #R TEST K"), QStringLiteral("CL?"),
-                     QStringLiteral("#R"), QStringLiteral("#C UR #T #N BK"),
-                     QString(), QString(), QString(), QString()};
-        return s;
-    }();
-    return d;
-}
 
 QString tekstKey(size_t index)
 {
@@ -211,27 +189,12 @@ std::pair<QString, QString> splitKey(const QString &key)
 }
 
 
-// The stored text of a key in section, or nullopt when the key is absent.
-std::optional<QString> readText(Store &store, const QString &section, const QString &key)
+} // namespace
+
+std::optional<QString> readText(const Store &store, const QString &section, const QString &key)
 {
     return store.value(section + u'/' + key);
 }
-
-// A converted value, or the fallback when the key is absent or its text does not
-// convert (which the store notes: the text is lost at the next save of the key).
-template <typename T, typename Convert>
-T readOr(Store &store, const QString &section, const QString &key, T fallback, Convert convert)
-{
-    const std::optional<QString> text = readText(store, section, key);
-    if (!text)
-        return fallback;
-    const std::optional<T> value = convert(*text);
-    if (!value)
-        store.markInexact();
-    return value.value_or(fallback);
-}
-
-} // namespace
 
 Store::Store(const QString &path) : m_path(path)
 {
@@ -563,22 +526,12 @@ void HentIndstillinger(Store &store, Settings &record)
         store.markInexact();
 }
 
-namespace {
-
-// Reads both sections once more, so that the store knows whether any value of it
-// falls back to a default (and the store must be copied before it is written).
-void noteFallbacks(Store &store)
-{
-    Settings scratch;
-    HentIndstillinger(store, scratch);
-    loadWindowSettings(store);
-}
-
-} // namespace
-
 bool GemIndstillinger(Store &store, const Settings &record)
 {
-    noteFallbacks(store);
+    // Read once more, so that the store knows whether a value falls back to a
+    // default (and the store must be copied before it is written).
+    Settings scratch;
+    HentIndstillinger(store, scratch);
     store.setValue(kSectionCw + u'/' + QStringLiteral("WPM"), integerText(record.giWPM));
     store.setValue(kSectionCw + u'/' + QStringLiteral("Tone"), integerText(record.giTone));
     store.setValue(kSectionCw + u'/' + QStringLiteral("Volume"), integerText(record.glVolume));
@@ -587,51 +540,6 @@ bool GemIndstillinger(Store &store, const Settings &record)
     store.setValue(kSectionCw + u'/' + QStringLiteral("T"), record.gsT);
     for (size_t i = 0; i < record.gsTekst.size(); ++i)
         store.setValue(kSectionCw + u'/' + tekstKey(i), record.gsTekst[i]);
-    return store.sync();
-}
-
-WindowSettings loadWindowSettings(Store &store)
-{
-    const WindowSettings d;
-    WindowSettings w;
-    const auto boolean = [](const QString &t) { return toBoolean(t); };
-    // A position or size far beyond any screen (pixels would overflow an int), a
-    // size of zero or less, or a font size no font has is as malformed as a word.
-    const auto within = [](float min, float max) {
-        return [min, max](const QString &t) {
-            const std::optional<float> v = toSingle(t);
-            return v && *v >= min && *v <= max ? v : std::nullopt;
-        };
-    };
-    const auto position = within(-kMaxTwips, kMaxTwips);
-    const auto size = within(std::numeric_limits<float>::min(), kMaxTwips);
-    w.MainLeft = readOr<float>(store, kSectionSettings, QStringLiteral("MainLeft"), d.MainLeft, position);
-    w.MainTop = readOr<float>(store, kSectionSettings, QStringLiteral("MainTop"), d.MainTop, position);
-    w.MainWidth = readOr<float>(store, kSectionSettings, QStringLiteral("MainWidth"), d.MainWidth, size);
-    w.MainHeight = readOr<float>(store, kSectionSettings, QStringLiteral("MainHeight"), d.MainHeight, size);
-    w.Skjul = readOr<bool>(store, kSectionSettings, QStringLiteral("Skjul"), d.Skjul, boolean);
-    w.FontName = readText(store, kSectionSettings, QStringLiteral("FontName")).value_or(d.FontName);
-    w.FontBold = readOr<bool>(store, kSectionSettings, QStringLiteral("FontBold"), d.FontBold, boolean);
-    w.FontItalic = readOr<bool>(store, kSectionSettings, QStringLiteral("FontItalic"), d.FontItalic, boolean);
-    w.FontSize = readOr<float>(store, kSectionSettings, QStringLiteral("FontSize"), d.FontSize,
-                               within(kMinFontPoints, kMaxFontPoints));
-    return w;
-}
-
-bool saveWindowSettings(Store &store, const WindowSettings &window, bool withGeometry)
-{
-    noteFallbacks(store);
-    if (withGeometry) {
-        store.setValue(kSectionSettings + u'/' + QStringLiteral("MainLeft"), singleText(window.MainLeft));
-        store.setValue(kSectionSettings + u'/' + QStringLiteral("MainTop"), singleText(window.MainTop));
-        store.setValue(kSectionSettings + u'/' + QStringLiteral("MainWidth"), singleText(window.MainWidth));
-        store.setValue(kSectionSettings + u'/' + QStringLiteral("MainHeight"), singleText(window.MainHeight));
-    }
-    store.setValue(kSectionSettings + u'/' + QStringLiteral("Skjul"), booleanText(window.Skjul));
-    store.setValue(kSectionSettings + u'/' + QStringLiteral("FontName"), window.FontName);
-    store.setValue(kSectionSettings + u'/' + QStringLiteral("FontBold"), booleanText(window.FontBold));
-    store.setValue(kSectionSettings + u'/' + QStringLiteral("FontItalic"), booleanText(window.FontItalic));
-    store.setValue(kSectionSettings + u'/' + QStringLiteral("FontSize"), singleText(window.FontSize));
     return store.sync();
 }
 

@@ -1,8 +1,8 @@
 #include "exercises/frmOv2.h"
 
 #include "engine/Morse.h"
-#include "ui/SecondaryWindow.h"
-#include "ui/Twips.h"
+#include "SecondaryWindow.h"
+#include "Twips.h"
 
 #include <QCheckBox>
 #include <QGroupBox>
@@ -23,12 +23,14 @@ constexpr double kRightLeft = 1320, kRightTop = 720;
 constexpr double kRightWidth = 4335, kWideRightWidth = 4815;   // the latter from index 18
 constexpr int kFirstWide = 18;
 
+constexpr ui::TwipsSize kClientSize{8055, 5415};   // twips
+
 } // namespace
 
 frmOv2::frmOv2(Morse &morse, QWidget *owner) : QDialog(owner), m_morse(morse)
 {
     exercises::applyLayoutFont(*this);
-    ui::setupSecondaryWindow(*this, owner, 8055, 5415);
+    ui::setupSecondaryWindow(*this, owner, kClientSize);
     setWindowTitle(tr("Øvelser 2"));
 
     Frame1 = new QGroupBox(tr("Vælg:"), this);

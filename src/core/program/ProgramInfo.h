@@ -1,7 +1,7 @@
 #pragma once
 // The program's identity: title (caption and settings-store name) and version.
 
-#include "Version.h"
+#include "program/Version.h"
 
 #include <QString>
 

@@ -4,7 +4,7 @@
 
 #include "settings/RealSpeed.h"
 #include "settings/SettingsStore.h"
-#include "ui/SpinButtons.h"
+#include "SpinButtons.h"
 
 #include <QDialog>
 #include <QWidget>

@@ -77,6 +77,19 @@ public:
     qint32 glCWSlat = 0;            // samples of gvSymbol written at the end of the last half
     qint32 glPriklen = 0;           // dot length in samples
 
+    // The text and the symbol source's reading position, taken whole so that the
+    // source can be lent to another text and given back exactly as it was.
+    struct SendState {
+        QString gsCWTekst;
+        qsizetype gvTegnPos = 0;
+        qsizetype gvSymbolPos = 0;
+        std::string_view gscwtegn;
+        char gvSymbol = 0;
+        qint32 glCWSlat = 0;
+    };
+    SendState sendState() const;
+    void restoreSendState(const SendState &state);
+
     std::vector<std::int16_t> giSinus;
     std::vector<std::int16_t> giPrik;
     std::vector<std::int16_t> giStreg1;

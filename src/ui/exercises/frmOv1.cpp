@@ -1,8 +1,8 @@
 #include "exercises/frmOv1.h"
 
 #include "engine/Morse.h"
-#include "ui/SecondaryWindow.h"
-#include "ui/Twips.h"
+#include "SecondaryWindow.h"
+#include "Twips.h"
 
 #include <QGroupBox>
 #include <QPushButton>
@@ -14,12 +14,14 @@ namespace {
 constexpr double kOptionLeft = 240, kOptionTop = 360, kOptionStep = 360, kOptionHeight = 300;
 constexpr double kLeftWidth = 1095, kRightLeft = 1440, kRightWidth = 5040;
 
+constexpr ui::TwipsSize kClientSize{8415, 3960};   // twips
+
 } // namespace
 
 frmOv1::frmOv1(Morse &morse, QWidget *owner) : QDialog(owner), m_morse(morse)
 {
     exercises::applyLayoutFont(*this);
-    ui::setupSecondaryWindow(*this, owner, 8415, 3960);
+    ui::setupSecondaryWindow(*this, owner, kClientSize);
     setWindowTitle(tr("Øvelser 1"));
 
     Frame1 = new QGroupBox(tr("Vælg:"), this);

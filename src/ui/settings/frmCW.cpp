@@ -1,10 +1,11 @@
 #include "settings/frmCW.h"
 
-#include "app/ProgramInfo.h"
+#include "program/ProgramInfo.h"
 #include "engine/Morse.h"
-#include "ui/Fonts.h"
-#include "ui/SecondaryWindow.h"
-#include "ui/Twips.h"
+#include "Fonts.h"
+#include "SecondaryWindow.h"
+#include "main/WindowSettings.h"
+#include "Twips.h"
 
 #include <QGroupBox>
 #include <QLabel>
@@ -33,7 +34,6 @@ constexpr int kVolumePageStep = 1023;
 
 constexpr double kClientWidth = 3735;      // twips
 constexpr double kClientHeight = 3615;
-constexpr double kWindowFontSize = 8.25;   // points, MS Sans Serif
 constexpr double kLabelGap = 60;           // twips between a label and its value box
 
 } // namespace
@@ -41,9 +41,9 @@ constexpr double kLabelGap = 60;           // twips between a label and its valu
 frmCW::frmCW(Morse &morse, settings::StoreOpener openStore, QWidget *owner)
     : QDialog(owner), m_morse(morse), m_openStore(std::move(openStore))
 {
-    ui::setupSecondaryWindow(*this, owner, kClientWidth, kClientHeight);
+    ui::setupSecondaryWindow(*this, owner, {kClientWidth, kClientHeight});
     setWindowTitle(tr("CW indstillinger"));
-    setFont(ui::installedFont(QStringLiteral("MS Sans Serif"), kWindowFontSize));
+    setFont(ui::layoutFont());
 
     const auto place = [owner](QWidget *w, const char *name, double left, double top,
                                double width, double height) {
@@ -183,7 +183,7 @@ void frmCW::cmdOK_Click()
 
     // The whole "CW" section is written on every OK, changed or not.
     const std::unique_ptr<settings::Store> store = m_openStore ? m_openStore() : nullptr;
-    if (!store || !settings::GemIndstillinger(*store, s))
+    if (!store || !settings::saveSendingSettings(*store, s))
         QMessageBox::warning(this, program::title(), tr("Indstillingerne kunne ikke gemmes."));
     accept();
 }

@@ -68,6 +68,21 @@ void Morse::HentSymbol(char &sym)
     }
 }
 
+Morse::SendState Morse::sendState() const
+{
+    return {gsCWTekst, gvTegnPos, gvSymbolPos, gscwtegn, gvSymbol, glCWSlat};
+}
+
+void Morse::restoreSendState(const SendState &state)
+{
+    gsCWTekst = state.gsCWTekst;
+    gvTegnPos = state.gvTegnPos;
+    gvSymbolPos = state.gvSymbolPos;
+    gscwtegn = state.gscwtegn;
+    gvSymbol = state.gvSymbol;
+    glCWSlat = state.glCWSlat;
+}
+
 qint32 Morse::dotLength(int wpm)
 {
     const int bounded = std::clamp(wpm, kMinWpm, kMaxWpm);
