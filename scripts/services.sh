@@ -28,15 +28,12 @@ start_xvfb() {
     export DISPLAY=:$number
 }
 
-# Writes the server configuration: the native protocol on a socket of our own and
-# a null sink at the program's format (s16le, 44100 Hz, mono) as the default sink.
+# Writes the server configuration from scripts/sound-server.pa, with the socket in
+# dir and the sink TELVOK_SINK.
 write_pulse_config() {
     local dir=$1
-    cat >"$dir/default.pa" <<EOF
-load-module module-native-protocol-unix auth-anonymous=1 auth-cookie-enabled=0 socket=$dir/native
-load-module module-null-sink sink_name=$TELVOK_SINK format=s16le rate=44100 channels=1 sink_properties=device.description=Telvok-null
-set-default-sink $TELVOK_SINK
-EOF
+    sed -e "s|@SOCKET@|$dir/native|g" -e "s|@SINK@|$TELVOK_SINK|g" \
+        "$(dirname "${BASH_SOURCE[0]}")/sound-server.pa" >"$dir/default.pa"
 }
 
 start_pulse() {

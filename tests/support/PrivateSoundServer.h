@@ -34,15 +34,16 @@ public:
             return false;
         QFile::setPermissions(m_dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
         QDir(m_dir.path()).mkpath(QStringLiteral("state"));
+        // The same configuration as the shared test server's.
+        QFile source(QStringLiteral(TELVOK_SOUND_SERVER_CONFIG));
         QFile config(path(QStringLiteral("default.pa")));
-        if (!config.open(QIODevice::WriteOnly))
+        if (!source.open(QIODevice::ReadOnly) || !config.open(QIODevice::WriteOnly))
             return false;
-        config.write(QStringLiteral(
-                         "load-module module-native-protocol-unix auth-anonymous=1 auth-cookie-enabled=0 socket=%1\n"
-                         "load-module module-null-sink sink_name=%2 format=s16le rate=44100 channels=1\n"
-                         "set-default-sink %2\n")
-                         .arg(path(QStringLiteral("native")), m_sink)
-                         .toUtf8());
+        QByteArray text = source.readAll();
+        text.replace("@SOCKET@", path(QStringLiteral("native")).toLocal8Bit());
+        text.replace("@SINK@", m_sink.toLatin1());
+        if (config.write(text) != text.size())
+            return false;
         config.close();
         qputenv("XDG_RUNTIME_DIR", m_dir.path().toLocal8Bit());
         qputenv("PULSE_RUNTIME_PATH", m_dir.path().toLocal8Bit());
