@@ -3,6 +3,7 @@
 
 #include "support/CiSkip.h"
 #include "support/SoundCapture.h"
+#include "support/TestFiles.h"
 #include "support/XDriver.h"
 
 #include <QDir>
@@ -32,14 +33,6 @@ QString geometry(const QString &window)
                         : QString();
 }
 
-std::vector<std::int16_t> wavSamples(const QString &path)
-{
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
-        return {};
-    return toSamples(f.readAll().mid(44));
-}
-
 } // namespace
 
 class EndToEndTest : public QObject {
@@ -50,14 +43,11 @@ private slots:
     void cleanupTestCase();
 
 private:
-    void shot(const QString &name);
     void startProgram();
-    bool waitForExit();
 
     QTemporaryDir m_home;
-    QString m_shots;
+    Screenshots m_shots{QStringLiteral(E2E_SHOT_DIR), QString()};
     QProcess m_program;
-    int m_shotCount = 0;
 };
 
 void EndToEndTest::initTestCase()
@@ -68,33 +58,16 @@ void EndToEndTest::initTestCase()
     if (!problem.isEmpty())
         SKIP_UNLESS_CI("no private sound server: run through scripts/test");
     QVERIFY(m_home.isValid());
-    m_shots = QStringLiteral(E2E_SHOT_DIR);
-    QDir().mkpath(m_shots);
 }
 
 void EndToEndTest::cleanupTestCase()
 {
-    if (m_program.state() != QProcess::NotRunning) {
-        m_program.kill();
-        m_program.waitForFinished();
-    }
-}
-
-void EndToEndTest::shot(const QString &name)
-{
-    spin(300);
-    run(QStringLiteral("import"), {QStringLiteral("-window"), QStringLiteral("root"),
-                                   QStringLiteral("%1/%2-%3.png").arg(m_shots).arg(++m_shotCount, 2, 10, QLatin1Char('0')).arg(name)});
+    killProgram(m_program);
 }
 
 void EndToEndTest::startProgram()
 {
     QVERIFY(startOnDisplay(m_program, QStringLiteral(TELVOK_CW), m_home.path()));
-}
-
-bool EndToEndTest::waitForExit()
-{
-    return waitFor([this] { return m_program.state() == QProcess::NotRunning; }, 15000);
 }
 
 void EndToEndTest::sendStopSaveRestart()
@@ -107,11 +80,11 @@ void EndToEndTest::sendStopSaveRestart()
     startProgram();
     const QString main = findWindow(kTitle);
     QVERIFY2(!main.isEmpty(), "the main window did not appear");
-    shot(QStringLiteral("started"));
+    m_shots.take(QStringLiteral("started"));
 
     // Typed lower case arrives upper-cased; characters outside the set are dropped.
     type(main, QStringLiteral("cq de oz1abc %"));
-    shot(QStringLiteral("typed"));
+    m_shots.take(QStringLiteral("typed"));
 
     // Settings: speed from 20 up to 25 WPM, then OK with Enter.
     keys(main, {QStringLiteral("alt+i")});
@@ -120,52 +93,42 @@ void EndToEndTest::sendStopSaveRestart()
     QVERIFY2(!cw.isEmpty(), "the CW settings dialog did not open");
     keys(cw, {QStringLiteral("Up"), QStringLiteral("Up"), QStringLiteral("Up"),
               QStringLiteral("Up"), QStringLiteral("Up")});
-    shot(QStringLiteral("settings"));
+    m_shots.take(QStringLiteral("settings"));
     keys(cw, {QStringLiteral("Return")});
-    QVERIFY(waitFor([&] { return findWindow(QStringLiteral("CW indstillinger"), 100).isEmpty(); }, 5000));
+    QVERIFY(QTest::qWaitFor([&] { return findWindow(QStringLiteral("CW indstillinger"), 100).isEmpty(); }, 5000));
 
     // An exercise from window 1: option "ABCDE" has the focus; Enter generates.
     keys(main, {QStringLiteral("alt+k")});
     keys(main, {QStringLiteral("1")});
     const QString ov1 = findWindow(QStringLiteral("Øvelser 1"), 5000);
     QVERIFY2(!ov1.isEmpty(), "exercise window 1 did not open");
-    shot(QStringLiteral("exercise"));
+    m_shots.take(QStringLiteral("exercise"));
     keys(ov1, {QStringLiteral("Return")});
-    QVERIFY(waitFor([&] { return findWindow(QStringLiteral("Øvelser 1"), 100).isEmpty(); }, 5000));
-    shot(QStringLiteral("generated"));
+    QVERIFY(QTest::qWaitFor([&] { return findWindow(QStringLiteral("Øvelser 1"), 100).isEmpty(); }, 5000));
+    m_shots.take(QStringLiteral("generated"));
 
     // Send it, and stop with Escape after a few seconds.
     const qint64 before = capture.sampleCount();
     keys(main, {QStringLiteral("alt+t")});
-    QVERIFY2(waitFor([&] { return capture.firstSound(before) >= 0; }, 5000), "no sound reached the sink");
-    spin(2500);
-    shot(QStringLiteral("sending"));
+    QVERIFY2(QTest::qWaitFor([&] { return capture.firstSound(before) >= 0; }, 5000), "no sound reached the sink");
+    QTest::qWait(2500);
+    m_shots.take(QStringLiteral("sending"));
     keys(main, {QStringLiteral("Escape")});
-    spin(1500);
-    shot(QStringLiteral("stopped"));
+    QTest::qWait(1500);
+    m_shots.take(QStringLiteral("stopped"));
 
     // Save: the save dialog asks for a name (the text has none yet).
     const QString saved = m_home.filePath(QStringLiteral("oevelse.txt"));
-    keys(main, {QStringLiteral("ctrl+s")});
-    const QString saveAs = findWindow(QStringLiteral("Gem som"), 5000);
-    QVERIFY2(!saveAs.isEmpty(), "the save dialog did not open");
-    type(saveAs, saved);
-    shot(QStringLiteral("save-dialog"));
-    keys(saveAs, {QStringLiteral("Return")});
-    QVERIFY(waitFor([&] { return QFile::exists(saved); }, 5000));
+    const QString problem = saveAs(main, {QStringLiteral("ctrl+s")}, saved);
+    QVERIFY2(problem.isEmpty(), qPrintable(problem));
+    m_shots.take(QStringLiteral("saved"));
     const QString geometryAtQuit = geometry(main);
 
-    // Quit through the menu.
-    keys(main, {QStringLiteral("alt+f")});
-    keys(main, {QStringLiteral("a")});
-    QVERIFY2(waitForExit(), "the program did not exit");
-    QCOMPARE(m_program.exitCode(), 0);
+    QVERIFY2(quitThroughMenu(m_program, main), "the program did not exit with status 0");
     capture.stop();
 
     // The file: the text box's text, then one CR LF, in Windows-1252.
-    QFile file(saved);
-    QVERIFY(file.open(QIODevice::ReadOnly));
-    const QByteArray bytes = file.readAll();
+    const QByteArray bytes = testfiles::readAll(saved);
     QVERIFY(bytes.startsWith("<KA><KA><KA>\r\nABCDE ABCDE ABCDE \r\n"));
     QVERIFY(bytes.endsWith("<AR>\r\n"));
 
@@ -186,7 +149,7 @@ void EndToEndTest::sendStopSaveRestart()
     render.start(QStringLiteral(TELVOK_CW_SEND), {QStringLiteral("-o"), wav, saved});
     QVERIFY(render.waitForFinished(30000));
     QCOMPARE(render.exitCode(), 0);
-    const std::vector<std::int16_t> reference = wavSamples(wav);
+    const std::vector<std::int16_t> reference = toSamples(testfiles::readAll(wav).mid(44));
     const std::vector<std::int16_t> captured = capture.samples();
     const std::vector<std::int16_t> sent(captured.begin() + before, captured.end());
     const Match m = locate(sent, reference);
@@ -201,12 +164,10 @@ void EndToEndTest::sendStopSaveRestart()
     startProgram();
     const QString again = findWindow(kTitle);
     QVERIFY(!again.isEmpty());
-    spin(500);
-    shot(QStringLiteral("restarted"));
+    QTest::qWait(500);
+    m_shots.take(QStringLiteral("restarted"));
     QCOMPARE(geometry(again), geometryAtQuit);
-    keys(again, {QStringLiteral("alt+f")});
-    keys(again, {QStringLiteral("a")});
-    QVERIFY(waitForExit());
+    QVERIFY(quitThroughMenu(m_program, again));
 }
 
 QTEST_GUILESS_MAIN(EndToEndTest)

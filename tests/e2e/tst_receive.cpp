@@ -30,11 +30,9 @@ private slots:
     void cleanupTestCase();
 
 private:
-    void shot(const QString &name);
-
     QTemporaryDir m_home;
     QProcess m_program;
-    int m_shotCount = 0;
+    Screenshots m_shots{QStringLiteral(E2E_SHOT_DIR), QStringLiteral("receive-")};
 };
 
 void ReceiveEndToEndTest::initTestCase()
@@ -44,23 +42,11 @@ void ReceiveEndToEndTest::initTestCase()
     if (!serverProblem().isEmpty())
         SKIP_UNLESS_CI("no private sound server: run through scripts/test");
     QVERIFY(m_home.isValid());
-    QDir().mkpath(QStringLiteral(E2E_SHOT_DIR));
 }
 
 void ReceiveEndToEndTest::cleanupTestCase()
 {
-    if (m_program.state() != QProcess::NotRunning) {
-        m_program.kill();
-        m_program.waitForFinished();
-    }
-}
-
-void ReceiveEndToEndTest::shot(const QString &name)
-{
-    spin(300);
-    run(QStringLiteral("import"),
-        {QStringLiteral("-window"), QStringLiteral("root"),
-         QStringLiteral("%1/receive-%2-%3.png").arg(QStringLiteral(E2E_SHOT_DIR)).arg(++m_shotCount, 2, 10, QLatin1Char('0')).arg(name)});
+    killProgram(m_program);
 }
 
 void ReceiveEndToEndTest::copyScoredAndPractised()
@@ -85,25 +71,25 @@ void ReceiveEndToEndTest::copyScoredAndPractised()
                   QStringLiteral("BackSpace"), QStringLiteral("BackSpace")});
     type(groups, QStringLiteral("2\te"));
     keys(groups, {QStringLiteral("Return")});
-    QVERIFY(waitFor([&] { return findWindow(QStringLiteral("Dan 5-bogstavsgrupper"), 100).isEmpty(); }, 5000));
+    QVERIFY(QTest::qWaitFor([&] { return findWindow(QStringLiteral("Dan 5-bogstavsgrupper"), 100).isEmpty(); }, 5000));
 
     keys(main, {QStringLiteral("alt+k"), QStringLiteral("m")});
     const QString receive = findWindow(kWindow, 5000);
     QVERIFY2(!receive.isEmpty(), "the receiving practice did not open");
-    shot(QStringLiteral("opened"));
+    m_shots.take(QStringLiteral("opened"));
 
     // Start is the default button; the copy box has the focus while the text plays.
     const qint64 before = capture.sampleCount();
     keys(receive, {QStringLiteral("Return")});
     type(receive, QStringLiteral("<ka><ka><ka> eeeee eetee"));
-    QVERIFY2(waitFor([&] { return capture.firstSound(before) >= 0; }, 5000), "no sound reached the sink");
-    shot(QStringLiteral("sending"));
+    QVERIFY2(QTest::qWaitFor([&] { return capture.firstSound(before) >= 0; }, 5000), "no sound reached the sink");
+    m_shots.take(QStringLiteral("sending"));
     QVERIFY2(!QFile::exists(csv), "scored before the sending ended");
 
     // Played out: scored at once. 14 characters sent (the prosigns one each), one
     // taken for a T, "<AR>" not copied.
-    QVERIFY2(waitFor([&] { return QFile::exists(csv); }, 30000), "no history row after the sending");
-    shot(QStringLiteral("scored"));
+    QVERIFY2(QTest::qWaitFor([&] { return QFile::exists(csv); }, 30000), "no history row after the sending");
+    m_shots.take(QStringLiteral("scored"));
     const QList<QByteArray> rows = testfiles::readAll(csv).split('\n');
     QCOMPARE(rows.size(), 3);   // header, the attempt, the empty rest after its line end
     QVERIFY(rows[0].startsWith("tidspunkt,wpm,"));
@@ -112,23 +98,17 @@ void ReceiveEndToEndTest::copyScoredAndPractised()
     QCOMPARE(f.mid(4).join(','), QByteArray("14,12,1,1,0,85.7,E<AR><KA>"));
 
     keys(receive, {QStringLiteral("alt+h")});
-    shot(QStringLiteral("history"));
+    m_shots.take(QStringLiteral("history"));
 
     // "Øv fejlene": two groups of the wrong character, handed to the main window.
     keys(receive, {QStringLiteral("alt+oslash")});
-    QVERIFY(waitFor([&] { return findWindow(kWindow, 100).isEmpty(); }, 5000));
+    QVERIFY(QTest::qWaitFor([&] { return findWindow(kWindow, 100).isEmpty(); }, 5000));
     const QString saved = m_home.filePath(QStringLiteral("fejl.txt"));
-    keys(main, {QStringLiteral("ctrl+s")});
-    const QString saveAs = findWindow(QStringLiteral("Gem som"), 5000);
-    QVERIFY2(!saveAs.isEmpty(), "the save dialog did not open");
-    type(saveAs, saved);
-    keys(saveAs, {QStringLiteral("Return")});
-    QVERIFY(waitFor([&] { return QFile::exists(saved); }, 5000));
+    const QString problem = saveAs(main, {QStringLiteral("ctrl+s")}, saved);
+    QVERIFY2(problem.isEmpty(), qPrintable(problem));
     QCOMPARE(testfiles::readAll(saved), QByteArray("<KA><KA><KA>\r\n\r\nEEEEE EEEEE \r\n<AR>\r\n"));
 
-    keys(main, {QStringLiteral("alt+f"), QStringLiteral("a")});
-    QVERIFY(waitFor([&] { return m_program.state() == QProcess::NotRunning; }, 15000));
-    QCOMPARE(m_program.exitCode(), 0);
+    QVERIFY2(quitThroughMenu(m_program, main), "the program did not exit with status 0");
     capture.stop();
 }
 

@@ -82,14 +82,14 @@ void PulseSoundDeviceFailureTest::serverGoneAndBack()
         morse.gsCWTekst = QStringLiteral("CQ CQ CQ DE OZ1ABC OZ1ABC K ");
         if (when == QLatin1String("sending")) {
             QVERIFY(morse.StartSending());
-            spin(700);
+            QTest::qWait(700);
             QVERIFY(morse.isSending());
         }
         m_server.stop(hard);
         down.start();
         // Noticed without a send: the buffer is gone; a send in progress ends with
         // one failure and no natural end.
-        QVERIFY2(waitFor([&] { return !morse.hasBuffer(); }, 5000), "the loss went unnoticed");
+        QVERIFY2(QTest::qWaitFor([&] { return !morse.hasBuffer(); }, 5000), "the loss went unnoticed");
         QCOMPARE(failures, when == QLatin1String("sending") ? 1 : 0);
         QCOMPARE(ended, 0);
         QVERIFY(!morse.isSending());
@@ -106,7 +106,7 @@ void PulseSoundDeviceFailureTest::serverGoneAndBack()
 
     // The server comes back: the first open works, and the send is heard whole.
     if (down.elapsed() < downMs)
-        spin(int(downMs - down.elapsed()));
+        QTest::qWait(int(downMs - down.elapsed()));
     QVERIFY(m_server.start(m_clock));
     QVERIFY2(morse.LavLyd(), errorName(morse.error()));
     const QString text = QStringLiteral("TEST ");
@@ -116,8 +116,8 @@ void PulseSoundDeviceFailureTest::serverGoneAndBack()
     const int failuresBefore = failures;
     morse.gsCWTekst = text;
     QVERIFY(morse.StartSending());
-    QVERIFY2(waitFor([&] { return ended > 0 || failures > failuresBefore; }, 5000), "the new send never ended");
-    spin(200);
+    QVERIFY2(QTest::qWaitFor([&] { return ended > 0 || failures > failuresBefore; }, 5000), "the new send never ended");
+    QTest::qWait(200);
     capture.stop();
     QCOMPARE(failures, failuresBefore);
     QCOMPARE(ended, 1);

@@ -1,6 +1,7 @@
 // Long randomised run of the symbol source and the streaming engine: random texts
 // and settings, every fill checked against the symbol stream and a unit count.
 
+#include "support/SoundSamples.h"
 #include "support/SymbolStream.h"
 #include "engine/Morse.h"
 #include "engine/MorseTable.h"
@@ -45,16 +46,6 @@ qint64 unitCount(const QString &text, int farnsworth)
         units += qint64(p.size()) + after;
     }
     return units;
-}
-
-std::vector<std::int16_t> render(Morse &m)
-{
-    std::vector<std::int16_t> out;
-    for (int half = 0; m.FyldDel(half); half = 1 - half) {
-        const auto first = m.giBuffer.begin() + half * kHalfSamples;
-        out.insert(out.end(), first, first + kHalfSamples);
-    }
-    return out;
 }
 
 } // namespace
@@ -104,20 +95,13 @@ void RandomSendTest::randomTexts()
         // sequence, then silence, and no more halves than the sound needs.
         const auto d = size_t(m.glPriklen);
         m.gsCWTekst = text;
-        const std::vector<std::int16_t> rendered = render(m);
+        const std::vector<std::int16_t> rendered = soundtest::renderHalves(m);
         const size_t soundSamples = (symbols.size() - 1) * d;
         QVERIFY(rendered.size() >= soundSamples);
         QVERIFY(rendered.size() < soundSamples + size_t(kHalfSamples) + d);
         for (size_t i = 0; i + 1 < symbols.size(); ++i) {
-            const std::vector<std::int16_t> *e = &m.giPause;
-            switch (symbols[i]) {
-            case '4': e = &m.giPrik; break;
-            case '1': e = &m.giStreg1; break;
-            case '2': e = &m.giStreg2; break;
-            case '3': e = &m.giStreg3; break;
-            default: break;
-            }
-            if (!std::equal(e->begin(), e->begin() + ptrdiff_t(d), rendered.begin() + ptrdiff_t(i * d)))
+            const std::vector<std::int16_t> &e = elementOf(m, symbols[i]);
+            if (!std::equal(e.begin(), e.begin() + ptrdiff_t(d), rendered.begin() + ptrdiff_t(i * d)))
                 QFAIL(qPrintable(QStringLiteral("symbol %1 of \"%2\" differs").arg(i).arg(text)));
         }
         QVERIFY(std::all_of(rendered.begin() + ptrdiff_t(soundSamples), rendered.end(),

@@ -20,7 +20,6 @@ Q_DECLARE_METATYPE(SoundFileFormat)
 
 namespace {
 
-constexpr int kHalfSamples = 22050;
 constexpr qint64 kKeyingSlack = 88;   // samples: 2 ms
 
 using Samples = std::vector<std::int16_t>;
@@ -39,20 +38,6 @@ protected:
         return size;
     }
 };
-
-// The halves the engine fills while it plays text, in order, up to the first that
-// held nothing but the end marker.
-Samples liveRendering(Settings settings, const QString &text)
-{
-    Morse m(settings, nullptr);
-    m.buildElements();
-    m.gsCWTekst = text;
-    Samples out;
-    for (int half = 0; m.FyldDel(half); half ^= 1)
-        out.insert(out.end(), m.giBuffer.begin() + half * kHalfSamples,
-                   m.giBuffer.begin() + (half + 1) * kHalfSamples);
-    return out;
-}
 
 Samples readSoundFile(const QString &path, SF_INFO *info)
 {
@@ -152,7 +137,7 @@ void SoundExportTest::formats()
     QCOMPARE(info.format & SF_FORMAT_TYPEMASK, sndfileFormat);
     QCOMPARE(info.channels, 1);
     QCOMPARE(info.samplerate, 44100);
-    const Samples live = liveRendering(settings, text);
+    const Samples live = soundtest::renderHalves(settings, text);
     QCOMPARE(qint64(live.size()), soundexport::renderedSamples(settings, text));
     QCOMPARE(decoded.size(), live.size());
     if (format == SoundFileFormat::Wav || format == SoundFileFormat::Flac) {

@@ -21,12 +21,8 @@ std::vector<std::int16_t> expectedSound(Morse &m, const QString &text)
     std::vector<std::int16_t> out;
     const auto d = size_t(m.glPriklen);
     for (char sym : symbols) {
-        const std::vector<std::int16_t> *e = &m.giPause;
-        if (sym == '4') e = &m.giPrik;
-        if (sym == '1') e = &m.giStreg1;
-        if (sym == '2') e = &m.giStreg2;
-        if (sym == '3') e = &m.giStreg3;
-        out.insert(out.end(), e->begin(), e->begin() + ptrdiff_t(d));
+        const std::vector<std::int16_t> &e = elementOf(m, sym);
+        out.insert(out.end(), e.begin(), e.begin() + ptrdiff_t(d));
     }
     return out;
 }
@@ -319,11 +315,7 @@ void SynthesisTest::longTextPositions()
     const QString text(200000, u'E');
     const std::vector<std::int16_t> expected = expectedSound(m, text);
     m.gsCWTekst = text;
-    std::vector<std::int16_t> rendered;
-    for (int half = 0; m.FyldDel(half); half = 1 - half) {
-        const auto first = m.giBuffer.begin() + half * kHalfSamples;
-        rendered.insert(rendered.end(), first, first + kHalfSamples);
-    }
+    const std::vector<std::int16_t> rendered = renderHalves(m);
     // Each E is one dot and one unit of gap, 25 samples each; then one unit and the end.
     QCOMPARE(expected.size(), size_t((2 * 200000 + 2) * 25));
     QVERIFY(rendered.size() >= expected.size() - 25);

@@ -1,28 +1,23 @@
 // Hostile files in the main window: binary, empty, huge, undefined Windows-1252
 // bytes, megabyte lines, special files, paths that vanish after the dialog, and
-// saves onto a full or read-only disk. Nothing may hang or be lost: a refused open
-// leaves text, file name and status panel alone, a failed save the old file.
+// save targets that are no regular file. Nothing may hang or be lost: a refused
+// open leaves text, file name and status panel alone, a failed save the old file.
 
 #include "support/CiSkip.h"
+#include "support/FileDialogs.h"
+#include "support/MainWindow.h"
+#include "support/ModalDriver.h"
 #include "support/RootTools.h"
 #include "support/TestFiles.h"
-#include "support/ModalDriver.h"
 
 #include "engine/constants.h"
-#include "engine/sound_device/SimulatedSoundDevice.h"
-#include "settings/SettingsStore.h"
 #include "main/FileCommands.h"
 #include "main/TextBox.h"
-#include "main/frmMain.h"
 
-#include <QAbstractItemView>
 #include <QAction>
 #include <QDir>
 #include <QFile>
-#include <QFileDialog>
-#include <QItemSelectionModel>
 #include <QLabel>
-#include <QLineEdit>
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
@@ -77,8 +72,6 @@ private slots:
     void openSpecial();
     void vanishesAfterDialog_data();
     void vanishesAfterDialog();
-    void saveFails_data();
-    void saveFails();
     void saveThroughSymlink();
     void hostileTarget_data();
     void hostileTarget();
@@ -87,22 +80,19 @@ private:
     // The state every refused command must leave alone.
     void expectUnchanged();
 
-    QTemporaryDir *m_dir = nullptr;
-    frmMain *m_window = nullptr;
-    ModalDriver *m_watch = nullptr;
+    std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<frmMain> m_window;
+    std::unique_ptr<ModalDriver> m_watch;
     QString m_previous;
     roottools::TmpfsMounts m_mounts;
 };
 
 void HostileFilesTest::init()
 {
-    m_dir = new QTemporaryDir;
+    m_dir = std::make_unique<QTemporaryDir>();
     QVERIFY(m_dir->isValid());
-    const QString ini = m_dir->filePath(QStringLiteral("store.ini"));
-    m_window = new frmMain(std::make_unique<SimulatedSoundDevice>(),
-                           [ini] { return settings::openStoreAt(ini); });
-    m_window->Form_Load();
-    m_watch = new ModalDriver(ModalDriver::AnswerEveryMessage);
+    m_window = startMainWindow(m_dir->filePath(QStringLiteral("store.ini")));
+    m_watch = std::make_unique<ModalDriver>(ModalDriver::AnswerEveryMessage);
     m_previous = m_dir->filePath(QStringLiteral("previous.txt"));
     QVERIFY(writeFile(m_previous, "OLD\r\n"));
     QVERIFY(m_window->fileCommands().load(m_previous));
@@ -111,12 +101,10 @@ void HostileFilesTest::init()
 
 void HostileFilesTest::cleanup()
 {
-    delete m_watch;
-    m_watch = nullptr;
-    delete m_window;
-    m_window = nullptr;
+    m_watch.reset();
+    m_window.reset();
     m_mounts.clear();
-    delete m_dir;
+    m_dir.reset();
 }
 
 void HostileFilesTest::expectUnchanged()
@@ -175,8 +163,7 @@ void HostileFilesTest::openHostile()
 
     // Sending it: a few halves, then stop; the text comes back whole.
     w.cmdTX_Click();
-    auto *device = static_cast<SimulatedSoundDevice *>(w.morse().device());
-    device->advance(4 * morse::kHalfSamples);
+    deviceOf(w).advance(4 * morse::kHalfSamples);
     w.cmdStop_Click();
     QVERIFY(!w.isSending());
     QCOMPARE(w.Text1()->Text().size(), text.size());
@@ -267,12 +254,7 @@ void HostileFilesTest::vanishesAfterDialog()
             if (what == QLatin1String("folder"))
                 QDir(folder).removeRecursively();
         });
-        for (QAbstractItemView *view : d->findChildren<QAbstractItemView *>()) {
-            if (view->selectionModel())
-                view->selectionModel()->clearSelection();
-        }
-        d->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"))->setText(path);
-        static_cast<QDialog *>(d)->accept();
+        typeIntoFileDialog(d, path);
     });
     m_window->menuItem(QStringLiteral("mnuFilerÅbn"))->trigger();
     QVERIFY(driver.done());
@@ -281,54 +263,6 @@ void HostileFilesTest::vanishesAfterDialog()
     QVERIFY(m_watch->messages[0].startsWith(QStringLiteral("Filen kunne ikke åbnes.\n\n")));
     QVERIFY(m_watch->messages[0].contains(QDir::toNativeSeparators(path)));
     expectUnchanged();
-}
-
-void HostileFilesTest::saveFails_data()
-{
-    QTest::addColumn<QString>("what");
-    QTest::newRow("full disk") << "full";
-    QTest::newRow("read-only mount") << "readonly";
-    QTest::newRow("file replaced by a directory") << "directory";
-    QTest::newRow("its folder deleted") << "folder";
-}
-
-void HostileFilesTest::saveFails()
-{
-    QFETCH(QString, what);
-    QString folder = m_dir->filePath(QStringLiteral("folder"));
-    if (what == QLatin1String("full") || what == QLatin1String("readonly")) {
-        if (!m_mounts.mount(folder, QStringLiteral("size=64k")))
-            SKIP_UNLESS_CI("mounting a tmpfs needs root");
-    } else {
-        QVERIFY(QDir().mkpath(folder));
-    }
-    const QString path = folder + QStringLiteral("/kept.txt");
-    QVERIFY(writeFile(path, "KEEP\r\n"));
-    frmMain &w = *m_window;
-    QVERIFY(w.fileCommands().load(path));
-    const QString text = what == QLatin1String("full") ? QString(200000, u'E') : QStringLiteral("NEW TEXT");
-    w.Text1()->setText(text);
-    if (what == QLatin1String("readonly"))
-        QVERIFY(roottools::TmpfsMounts::remountReadOnly(folder));
-    if (what == QLatin1String("directory")) {
-        QFile::remove(path);
-        QVERIFY(QDir().mkpath(path));
-    }
-    if (what == QLatin1String("folder"))
-        QVERIFY(QDir(folder).removeRecursively());
-
-    w.menuItem(QStringLiteral("mnuFilerGem"))->trigger();
-    QCOMPARE(m_watch->messages.size(), 1);
-    QVERIFY(m_watch->messages[0].startsWith(QStringLiteral("Filen kunne ikke gemmes.\n\n")));
-    QVERIFY(m_watch->messages[0].contains(QDir::toNativeSeparators(path)));
-    QCOMPARE(w.Text1()->Text(), text);
-    QCOMPARE(w.fileCommands().fileName(), path);
-    if (what == QLatin1String("full") || what == QLatin1String("readonly")) {
-        QCOMPARE(readAll(path), QByteArray("KEEP\r\n"));
-        QCOMPARE(QDir(folder).entryList(QDir::Files), QStringList{QStringLiteral("kept.txt")});
-    }
-    if (what == QLatin1String("directory"))
-        QVERIFY(QFileInfo(path).isDir());
 }
 
 void HostileFilesTest::saveThroughSymlink()

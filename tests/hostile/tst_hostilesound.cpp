@@ -7,9 +7,9 @@
 #include "support/CiSkip.h"
 #include "support/PrivateSoundServer.h"
 #include "support/SoundCapture.h"
+#include "support/TestFiles.h"
 #include "support/XDriver.h"
 
-#include <QFile>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -41,9 +41,14 @@ private:
     QString mainWindow();
     // Waits for a message box beside main; dismisses it with Enter. Its count.
     int dismissMessages(const QString &main, int waitMs);
-    // Presses "&TX" until sound reaches the sink; message boxes in between (the
-    // sound layer not reconnected yet) are dismissed and counted in *refused.
-    bool sendUntilHeard(const QString &main, Capture &capture, int *refused);
+    // Presses "&TX" until sound reaches the capture, which it starts; no message box
+    // may come in between (the sound layer not reconnected yet). Empty when heard;
+    // otherwise what went wrong.
+    QString sendUntilHeard(const QString &main, Capture &capture);
+    // The same with a capture of its own, which listens on for listenMs.
+    QString heardAgain(const QString &main, int listenMs);
+    // Escape stops the sending, and no message follows.
+    void stopQuietly(const QString &main);
     void saveAndCheck(const QString &main, const QString &name, const QByteArray &expected);
 
     PrivateSoundServer m_server{kSink};
@@ -68,10 +73,7 @@ void HostileSoundTest::initTestCase()
 
 void HostileSoundTest::cleanup()
 {
-    if (m_program.state() != QProcess::NotRunning) {
-        m_program.kill();
-        m_program.waitForFinished();
-    }
+    killProgram(m_program);
     m_server.stop(true);
 }
 
@@ -83,8 +85,8 @@ void HostileSoundTest::startProgram()
 QString HostileSoundTest::mainWindow()
 {
     QStringList found;
-    waitFor([&] { return !(found = windows(kTitle)).isEmpty(); }, 15000);
-    return found.value(0);
+    return QTest::qWaitFor([&] { return !(found = windows(kTitle)).isEmpty(); }, 15000) ? found.value(0)
+                                                                                         : QString();
 }
 
 int HostileSoundTest::dismissMessages(const QString &main, int waitMs)
@@ -99,45 +101,56 @@ int HostileSoundTest::dismissMessages(const QString &main, int waitMs)
                 continue;
             ++count;
             keys(id, {QStringLiteral("Return")});
-            waitFor([&] { return !windows(kTitle).contains(id); }, 3000);
+            if (!QTest::qWaitFor([&] { return !windows(kTitle).contains(id); }, 3000))
+                qWarning("message box %s did not close on Enter", qPrintable(id));
         }
-        spin(100);
+        QTest::qWait(100);
     }
     return count;
 }
 
-bool HostileSoundTest::sendUntilHeard(const QString &main, Capture &capture, int *refused)
+QString HostileSoundTest::sendUntilHeard(const QString &main, Capture &capture)
 {
+    if (!capture.start())
+        return QStringLiteral("parec does not deliver the null sink's monitor");
+    int refused = 0;
     QElapsedTimer clock;
     clock.start();
     while (clock.elapsed() < kReconnectMs) {
         const qint64 before = capture.sampleCount();
         keys(main, {QStringLiteral("alt+t")});
-        if (waitFor([&] { return capture.firstSound(before) >= 0 || windows(kTitle).size() > 1; }, 5000)
+        if (QTest::qWaitFor([&] { return capture.firstSound(before) >= 0 || windows(kTitle).size() > 1; }, 5000)
             && capture.firstSound(before) >= 0)
-            return true;
-        *refused += dismissMessages(main, 500);
-        spin(1000);
+            return refused == 0 ? QString() : QStringLiteral("%1 refusals before the sound came").arg(refused);
+        refused += dismissMessages(main, 500);
+        QTest::qWait(1000);
     }
-    return false;
+    return QStringLiteral("no sound within %1 ms").arg(kReconnectMs);
+}
+
+QString HostileSoundTest::heardAgain(const QString &main, int listenMs)
+{
+    Capture capture(m_clock);
+    const QString problem = sendUntilHeard(main, capture);
+    QTest::qWait(listenMs);
+    return problem;
+}
+
+void HostileSoundTest::stopQuietly(const QString &main)
+{
+    keys(main, {QStringLiteral("Escape")});
+    QTest::qWait(500);
+    QCOMPARE(dismissMessages(main, 500), 0);
 }
 
 void HostileSoundTest::saveAndCheck(const QString &main, const QString &name, const QByteArray &expected)
 {
-    const QString saved = m_home.filePath(name);
     // "Filer > Gem som...": the dialog opens only once the menus are back on (plain
     // "Gem" would save silently to the file named before).
-    keys(main, {QStringLiteral("alt+f"), QStringLiteral("m")});
-    QStringList dialog;
-    QVERIFY2(waitFor([&] { return !(dialog = windows(QStringLiteral("Gem som"))).isEmpty(); }, 5000),
-             "the save dialog did not open: the menus are still off");
-    type(dialog.value(0), saved);
-    keys(dialog.value(0), {QStringLiteral("Return")});
-    QVERIFY(waitFor([&] { return QFile::exists(saved); }, 5000));
-    spin(200);
-    QFile f(saved);
-    QVERIFY(f.open(QIODevice::ReadOnly));
-    QCOMPARE(f.readAll(), expected);
+    const QString saved = m_home.filePath(name);
+    const QString problem = saveAs(main, {QStringLiteral("alt+f"), QStringLiteral("m")}, saved);
+    QVERIFY2(problem.isEmpty(), qPrintable(problem));
+    QCOMPARE(testfiles::readAll(saved), expected);
 }
 
 void HostileSoundTest::noServerAtStart()
@@ -155,17 +168,12 @@ void HostileSoundTest::noServerAtStart()
 
     QVERIFY2(m_server.start(m_clock), "could not start the private PulseAudio server");
     Capture capture(m_clock);
-    QVERIFY2(capture.start(), "parec does not deliver the null sink's monitor");
-    int refused = 0;
-    QVERIFY2(sendUntilHeard(main, capture, &refused), "no sound after the server came up");
-    QCOMPARE(refused, 0);
-    QVERIFY(waitFor([&] { return capture.lastSound() >= 0 && capture.sampleCount() - capture.lastSound() > 44100; },
-                    15000));
+    const QString problem = sendUntilHeard(main, capture);
+    QVERIFY2(problem.isEmpty(), qPrintable(QStringLiteral("after the server came up: ") + problem));
+    QVERIFY(QTest::qWaitFor([&] { return capture.lastSound() >= 0 && capture.sampleCount() - capture.lastSound() > 44100; },
+                            15000));
     QCOMPARE(dismissMessages(main, 500), 0);
-    keys(main, {QStringLiteral("alt+f")});
-    keys(main, {QStringLiteral("a")});
-    QVERIFY(waitFor([&] { return m_program.state() == QProcess::NotRunning; }, 15000));
-    QCOMPARE(m_program.exitCode(), 0);
+    QVERIFY(quitThroughMenu(m_program, main));
 }
 
 void HostileSoundTest::serverKilledWhileSending()
@@ -177,14 +185,8 @@ void HostileSoundTest::serverKilledWhileSending()
     QCOMPARE(dismissMessages(main, 1500), 0);
     const QString text = QStringLiteral("paris paris paris paris paris paris paris paris");
     type(main, text);
-    {
-        Capture capture(m_clock);
-        QVERIFY(capture.start());
-        int refused = 0;
-        QVERIFY2(sendUntilHeard(main, capture, &refused), "no sound with the server up");
-        QCOMPARE(refused, 0);
-        spin(1000);
-    }
+    QString problem = heardAgain(main, 1000);
+    QVERIFY2(problem.isEmpty(), qPrintable(QStringLiteral("with the server up: ") + problem));
     // Twice, as with a laptop suspended and resumed: the server dies mid-text (one
     // message, the transmission over, the text whole), stays away for 5 s and comes
     // back; then the first "&TX" sends again.
@@ -192,7 +194,7 @@ void HostileSoundTest::serverKilledWhileSending()
         m_server.stop(true);
         QElapsedTimer shown;
         shown.start();
-        QVERIFY2(waitFor([&] { return windows(kTitle).size() > 1; }, 10000),
+        QVERIFY2(QTest::qWaitFor([&] { return windows(kTitle).size() > 1; }, 10000),
                  "no message after the server died");
         qInfo("outage %d: message %lld ms after the server was killed", outage, shown.elapsed());
         QCOMPARE(dismissMessages(main, 3000), 1);
@@ -201,40 +203,23 @@ void HostileSoundTest::serverKilledWhileSending()
                      text.toUpper().toLatin1() + "\r\n");
 
         if (shown.elapsed() < 5000)
-            spin(int(5000 - shown.elapsed()));
+            QTest::qWait(int(5000 - shown.elapsed()));
         QVERIFY2(m_server.start(m_clock), "could not restart the private PulseAudio server");
-        Capture capture(m_clock);
-        QVERIFY(capture.start());
-        int refused = 0;
-        QVERIFY2(sendUntilHeard(main, capture, &refused), "no sound after the server came back");
-        QCOMPARE(refused, 0);
-        spin(1000);
+        problem = heardAgain(main, 1000);
+        QVERIFY2(problem.isEmpty(), qPrintable(QStringLiteral("after the server came back: ") + problem));
     }
-    keys(main, {QStringLiteral("Escape")});
-    spin(500);
-    QCOMPARE(dismissMessages(main, 500), 0);
+    stopQuietly(main);
 
     // Killed while idle and up again for a while: no message comes by itself, and
     // the first "&TX" plays.
     m_server.stop(true);
     QCOMPARE(dismissMessages(main, 2000), 0);
     QVERIFY2(m_server.start(m_clock), "could not restart the private PulseAudio server");
-    spin(3000);
-    {
-        Capture capture(m_clock);
-        QVERIFY(capture.start());
-        int refused = 0;
-        QVERIFY2(sendUntilHeard(main, capture, &refused), "no sound after an idle outage");
-        QCOMPARE(refused, 0);
-        spin(500);
-    }
-    keys(main, {QStringLiteral("Escape")});
-    spin(500);
-    QCOMPARE(dismissMessages(main, 500), 0);
-    keys(main, {QStringLiteral("alt+f")});
-    keys(main, {QStringLiteral("a")});
-    QVERIFY(waitFor([&] { return m_program.state() == QProcess::NotRunning; }, 15000));
-    QCOMPARE(m_program.exitCode(), 0);
+    QTest::qWait(3000);
+    problem = heardAgain(main, 500);
+    QVERIFY2(problem.isEmpty(), qPrintable(QStringLiteral("after an idle outage: ") + problem));
+    stopQuietly(main);
+    QVERIFY(quitThroughMenu(m_program, main));
 }
 
 QTEST_GUILESS_MAIN(HostileSoundTest)

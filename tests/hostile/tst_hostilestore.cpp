@@ -5,13 +5,12 @@
 
 #include "support/CiSkip.h"
 #include "support/RootTools.h"
+#include "support/MainWindow.h"
 #include "support/ModalDriver.h"
+#include "support/TestFiles.h"
 
 #include "engine/constants.h"
-#include "engine/sound_device/SimulatedSoundDevice.h"
-#include "settings/SettingsStore.h"
 #include "main/TextBox.h"
-#include "main/frmMain.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -28,6 +27,8 @@
 #ifdef Q_OS_UNIX
 #include <sys/stat.h>
 #endif
+
+using namespace testfiles;
 
 namespace {
 
@@ -82,18 +83,6 @@ QByteArray randomBytes(quint32 seed, int size, bool lineBreaks)
     return bytes;
 }
 
-bool writeFile(const QString &path, const QByteArray &bytes)
-{
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
-}
-
-QByteArray readAll(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<unreadable>");
-}
-
 Settings defaultRecord()
 {
     QTemporaryDir empty;
@@ -103,50 +92,20 @@ Settings defaultRecord()
     return s;
 }
 
-// The CW value of a record by key name, as text, for comparisons.
-QString recordValue(const Settings &s, const QString &key)
+// Every key of the records as the store writes it ("CW/WPM" -> "25"), the CW keys
+// from s, the window keys from w: records compared key by key.
+QMap<QString, QString> storedForm(const Settings &s, const WindowSettings &w)
 {
-    if (key == QLatin1String("WPM"))
-        return QString::number(s.giWPM);
-    if (key == QLatin1String("Tone"))
-        return QString::number(s.giTone);
-    if (key == QLatin1String("Volume"))
-        return QString::number(s.glVolume);
-    if (key == QLatin1String("Farnsworth"))
-        return QString::number(s.giFarnsworth);
-    if (key == QLatin1String("N"))
-        return s.gsN;
-    if (key == QLatin1String("T"))
-        return s.gsT;
-    return s.gsTekst.at(size_t(key.mid(5).toInt() - 1));
-}
-
-QString windowValue(const WindowSettings &w, const QString &key)
-{
-    if (key == QLatin1String("MainLeft"))
-        return QString::number(w.MainLeft);
-    if (key == QLatin1String("MainTop"))
-        return QString::number(w.MainTop);
-    if (key == QLatin1String("MainWidth"))
-        return QString::number(w.MainWidth);
-    if (key == QLatin1String("MainHeight"))
-        return QString::number(w.MainHeight);
-    if (key == QLatin1String("Skjul"))
-        return settings::booleanText(w.Skjul);
-    if (key == QLatin1String("FontName"))
-        return w.FontName;
-    if (key == QLatin1String("FontBold"))
-        return settings::booleanText(w.FontBold);
-    if (key == QLatin1String("FontItalic"))
-        return settings::booleanText(w.FontItalic);
-    return QString::number(w.FontSize);
-}
-
-bool sameRecord(const Settings &a, const Settings &b)
-{
-    return a.giWPM == b.giWPM && a.giTone == b.giTone && a.glVolume == b.glVolume
-           && a.giFarnsworth == b.giFarnsworth && a.gsN == b.gsN && a.gsT == b.gsT
-           && a.gsTekst == b.gsTekst;
+    QTemporaryDir dir;
+    auto store = settings::openStoreAt(dir.filePath(QStringLiteral("record.ini")));
+    settings::GemIndstillinger(*store, s);
+    settings::saveWindowSettings(*store, w, true);
+    QMap<QString, QString> out;
+    for (const Key &k : kKeys) {
+        const QString key = QLatin1String(k.section) + QLatin1Char('/') + QLatin1String(k.name);
+        out[key] = store->value(key).value_or(QStringLiteral("<missing>"));
+    }
+    return out;
 }
 
 } // namespace
@@ -161,14 +120,11 @@ private slots:
     void fuzzedKey();
     void brokenSyntax_data();
     void brokenSyntax();
-    void storeIsDirectory();
-    void storeBelowRegularFile();
+    void unwritableStore_data();
+    void unwritableStore();
     void unreadableStore();
-    void malformedOnReadOnlyMount();
     void quitKeepsStore_data();
     void quitKeepsStore();
-    void storeIsSpecial_data();
-    void storeIsSpecial();
 
 private:
     // Starts the window on the store at path; the messages of start-up in *startUp.
@@ -176,33 +132,30 @@ private:
     // The window must be usable: sound built, the engine's ranges kept, on screen.
     void expectUsable(frmMain &w);
 
-    QTemporaryDir *m_dir = nullptr;
-    frmMain *m_window = nullptr;
-    ModalDriver *m_watch = nullptr;
+    std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<frmMain> m_window;
+    std::unique_ptr<ModalDriver> m_watch;
 };
 
 void HostileStoreTest::init()
 {
-    m_dir = new QTemporaryDir;
+    m_dir = std::make_unique<QTemporaryDir>();
     QVERIFY(m_dir->isValid());
-    m_watch = new ModalDriver(ModalDriver::AnswerEveryMessage);
+    m_watch = std::make_unique<ModalDriver>(ModalDriver::AnswerEveryMessage);
 }
 
 void HostileStoreTest::cleanup()
 {
-    delete m_window;
-    m_window = nullptr;
-    delete m_watch;
-    m_watch = nullptr;
-    delete m_dir;
+    m_window.reset();
+    m_watch.reset();
+    m_dir.reset();
 }
 
 frmMain &HostileStoreTest::start(const QString &path, QStringList *startUp)
 {
     m_watch->messages.clear();
-    m_window = new frmMain(std::make_unique<SimulatedSoundDevice>(),
-                           [path] { return settings::openStoreAt(path); });
-    m_window->Form_Load();
+    m_window.reset();
+    m_window = startMainWindow(path);
     QTest::qWait(30);       // a box opened by start-up is seen and answered
     *startUp = m_watch->messages;
     m_watch->messages.clear();
@@ -230,8 +183,7 @@ void HostileStoreTest::expectUsable(frmMain &w)
     w.Text1()->setText(QStringLiteral("e"));
     w.cmdTX_Click();
     QVERIFY(w.isSending());
-    auto *device = static_cast<SimulatedSoundDevice *>(w.morse().device());
-    device->runUntilStopped(qint64(60) * morse::kSampleRate);
+    deviceOf(w).runUntilStopped(qint64(60) * morse::kSampleRate);
     QVERIFY(!w.isSending());
 }
 
@@ -280,53 +232,33 @@ void HostileStoreTest::fuzzedKey()
     frmMain &w = start(path, &startUp);
     QVERIFY2(startUp.isEmpty(), qPrintable(startUp.join(QLatin1String(" | "))));
     const Settings loaded = w.morse().settings();
-
-    // Every other CW key keeps its stored value; a bad number gets its default.
-    const QString section = key.section(QLatin1Char('/'), 0, 0);
-    const QString name = key.section(QLatin1Char('/'), 1);
-    const Settings d = defaultRecord();
-    for (const Key &k : kKeys) {
-        if (QByteArray(k.section) != "CW")
-            continue;
-        const QString n = QLatin1String(k.name);
-        if (section == QLatin1String("CW") && n == name) {
-            if (!isText && value != "1,2,3")
-                QCOMPARE(recordValue(loaded, n), recordValue(d, n));
-        } else {
-            QCOMPARE(recordValue(loaded, n), QLatin1String(k.good));
-        }
-    }
     expectUsable(w);
     w.close();
     QVERIFY2(m_watch->messages.isEmpty(), qPrintable(m_watch->messages.join(QLatin1String(" | "))));
 
-    // The closing save kept every other window key and put a sane value for the
-    // bad one; the CW section comes back exactly as it was loaded.
+    // Every other key keeps its stored value, in the record and in what the closing
+    // save left; the bad one gets its default unless it is a text (or a number given
+    // for a Boolean: 0 is False, anything else True).
     auto store = settings::openStoreAt(path);
     const WindowSettings saved = settings::loadWindowSettings(*store);
-    const QString goodPath = m_dir->filePath(QStringLiteral("good.ini"));
-    QVERIFY(writeFile(goodPath, storeText(QString(), {})));
-    const WindowSettings good = settings::loadWindowSettings(*settings::openStoreAt(goodPath));
-    const WindowSettings wd;
+    const QMap<QString, QString> now = storedForm(loaded, saved);
+    const QMap<QString, QString> defaults = storedForm(defaultRecord(), WindowSettings());
+    const QString name = key.section(QLatin1Char('/'), 1);
+    bool number = false;
+    QLocale::c().toDouble(QString::fromLatin1(value).trimmed(), &number);
+    const bool boolean = name == QLatin1String("Skjul") || name.startsWith(QLatin1String("FontB"))
+                         || name.startsWith(QLatin1String("FontI"));
     for (const Key &k : kKeys) {
-        if (QByteArray(k.section) != "Settings")
-            continue;
-        const QString n = QLatin1String(k.name);
-        if (section == QLatin1String("Settings") && n == name) {
-            // A number is a valid Boolean: 0 is False, anything else True.
-            bool number = false;
-            QLocale::c().toDouble(QString::fromLatin1(value).trimmed(), &number);
-            const bool boolean = n == QLatin1String("Skjul") || n.startsWith(QLatin1String("FontB"))
-                                 || n.startsWith(QLatin1String("FontI"));
-            if (!isText && value != "1,2,3" && !(boolean && number))
-                QCOMPARE(windowValue(saved, n), windowValue(wd, n));
-        } else {
-            QCOMPARE(windowValue(saved, n), windowValue(good, n));
-        }
+        const QString n = QLatin1String(k.section) + QLatin1Char('/') + QLatin1String(k.name);
+        if (n != key)
+            QCOMPARE(now[n], QLatin1String(k.good));
+        else if (!isText && value != "1,2,3" && !(boolean && number))
+            QCOMPARE(now[n], defaults[n]);
     }
+    // The CW section comes back exactly as it was loaded.
     Settings again;
     settings::HentIndstillinger(*store, again);
-    QVERIFY2(sameRecord(again, loaded), "the CW section changed when the window closed");
+    QVERIFY2(again == loaded, "the CW section changed when the window closed");
 }
 
 // A literal with its NUL bytes, all of it but the terminating one.
@@ -382,40 +314,76 @@ void HostileStoreTest::brokenSyntax()
     w.close();
     QVERIFY2(m_watch->messages.isEmpty(), qPrintable(m_watch->messages.join(QLatin1String(" | "))));
     // What the window saved starts the next run just the same.
-    delete m_window;
-    m_window = nullptr;
     frmMain &again = start(path, &startUp);
     QVERIFY2(startUp.isEmpty(), qPrintable(startUp.join(QLatin1String(" | "))));
     expectUsable(again);
 }
 
-void HostileStoreTest::storeIsDirectory()
+void HostileStoreTest::unwritableStore_data()
 {
-    const QString path = m_dir->filePath(QStringLiteral("store.ini"));
-    QVERIFY(QDir().mkpath(path + QStringLiteral("/inside")));
+    // A store the closing save cannot write: start-up stays silent (with the defaults
+    // where nothing could be read), the quit fails within the lock's wait and says
+    // so, and what was there stays.
+    QTest::addColumn<QString>("what");
+    QTest::addColumn<bool>("defaults");
+    QTest::newRow("store is a directory") << "directory" << true;
+    QTest::newRow("store below a regular file") << "below file" << true;
+    QTest::newRow("malformed store on a read-only mount") << "read-only" << false;
+#ifdef Q_OS_UNIX
+    QTest::newRow("store is a FIFO") << "fifo" << true;
+    QTest::newRow("stale lock is a directory") << "lock" << false;
+#endif
+}
+
+void HostileStoreTest::unwritableStore()
+{
+    QFETCH(QString, what);
+    QFETCH(bool, defaults);
+    QString path = m_dir->filePath(QStringLiteral("store.ini"));
+    const QString file = m_dir->filePath(QStringLiteral("file"));
+    QByteArray stored = storeText(QString(), {});
+    roottools::TmpfsMounts mounts;
+    if (what == QLatin1String("directory")) {
+        QVERIFY(QDir().mkpath(path + QStringLiteral("/inside")));
+    } else if (what == QLatin1String("below file")) {
+        QVERIFY(writeFile(file, "KEEP"));
+        path = file + QStringLiteral("/store.ini");
+    } else if (what == QLatin1String("read-only")) {
+        // Reading already flagged the file; the failed rewrite is reported all the same.
+        const QString dir = m_dir->filePath(QStringLiteral("ro"));
+        if (!mounts.mount(dir, QStringLiteral("size=1m")))
+            SKIP_UNLESS_CI("mounting a tmpfs needs root");
+        path = dir + QStringLiteral("/store.ini");
+        stored = "\xef\xbb\xbf[CW]\nWPM=30\n\x01\xff=x\n";
+        QVERIFY(writeFile(path, stored));
+        QVERIFY(roottools::TmpfsMounts::remountReadOnly(dir));
+    } else if (what == QLatin1String("lock")) {
+        QVERIFY(writeFile(path, stored));
+        QVERIFY(QDir().mkpath(path + QStringLiteral(".lock/inside")));
+    }
+#ifdef Q_OS_UNIX
+    if (what == QLatin1String("fifo"))
+        QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+#endif
+    QElapsedTimer clock;
+    clock.start();
     QStringList startUp;
     frmMain &w = start(path, &startUp);
     QVERIFY2(startUp.isEmpty(), qPrintable(startUp.join(QLatin1String(" | "))));
-    QVERIFY(sameRecord(w.morse().settings(), defaultRecord()));
-    expectUsable(w);
-    // The save at closing fails, and says so; the directory stays.
-    w.close();
-    QCOMPARE(m_watch->messages, QStringList{QStringLiteral("Indstillingerne kunne ikke gemmes.")});
-    QVERIFY(QFileInfo(path + QStringLiteral("/inside")).isDir());
-}
-
-void HostileStoreTest::storeBelowRegularFile()
-{
-    const QString file = m_dir->filePath(QStringLiteral("file"));
-    QVERIFY(writeFile(file, "KEEP"));
-    QStringList startUp;
-    frmMain &w = start(file + QStringLiteral("/store.ini"), &startUp);
-    QVERIFY2(startUp.isEmpty(), qPrintable(startUp.join(QLatin1String(" | "))));
-    QVERIFY(sameRecord(w.morse().settings(), defaultRecord()));
+    if (defaults)
+        QVERIFY(w.morse().settings() == defaultRecord());
     expectUsable(w);
     w.close();
+    QVERIFY2(clock.elapsed() < 30000, "the window hung on its store");
     QCOMPARE(m_watch->messages, QStringList{QStringLiteral("Indstillingerne kunne ikke gemmes.")});
-    QCOMPARE(readAll(file), QByteArray("KEEP"));
+    if (what == QLatin1String("directory"))
+        QVERIFY(QFileInfo(path + QStringLiteral("/inside")).isDir());
+    else if (what == QLatin1String("below file"))
+        QCOMPARE(readAll(file), QByteArray("KEEP"));
+    else if (what == QLatin1String("fifo"))
+        QVERIFY(QFileInfo(path).exists() && !QFileInfo(path).isFile());
+    else
+        QCOMPARE(readAll(path), stored);
 }
 
 void HostileStoreTest::unreadableStore()
@@ -427,7 +395,7 @@ void HostileStoreTest::unreadableStore()
         QStringList startUp;
         frmMain &w = start(path, &startUp);
         QVERIFY2(startUp.isEmpty(), qPrintable(startUp.join(QLatin1String(" | "))));
-        QVERIFY(sameRecord(w.morse().settings(), defaultRecord()));
+        QVERIFY(w.morse().settings() == defaultRecord());
         expectUsable(w);
         w.close();
         return;
@@ -450,32 +418,6 @@ void HostileStoreTest::unreadableStore()
     QVERIFY2(child.isEmpty(), qPrintable(child));
     // The closing save of a store it could not read must not have replaced it.
     QCOMPARE(readAll(path), stored);
-}
-
-void HostileStoreTest::malformedOnReadOnlyMount()
-{
-    // A malformed store the closing save cannot rewrite: the failure is reported
-    // even though reading already flagged the file.
-    if (!roottools::isRoot())
-        SKIP_UNLESS_CI("mounting a tmpfs needs root");
-    const QString dir = m_dir->filePath(QStringLiteral("ro"));
-    QVERIFY(QDir().mkpath(dir));
-    roottools::TmpfsMounts mounts;
-    QVERIFY(mounts.mount(dir, QStringLiteral("size=1m")));
-    const QString path = dir + QStringLiteral("/store.ini");
-    const QByteArray stored = "\xef\xbb\xbf[CW]\nWPM=30\n\x01\xff=x\n";
-    QVERIFY(writeFile(path, stored));
-    QVERIFY(roottools::TmpfsMounts::remountReadOnly(dir));
-    QStringList startUp;
-    frmMain &w = start(path, &startUp);
-    QVERIFY2(startUp.isEmpty(), qPrintable(startUp.join(QLatin1String(" | "))));
-    expectUsable(w);
-    w.close();
-    const QStringList atClose = m_watch->messages;
-    const QByteArray after = readAll(path);
-    mounts.clear();
-    QCOMPARE(atClose, QStringList{QStringLiteral("Indstillingerne kunne ikke gemmes.")});
-    QCOMPARE(after, stored);
 }
 
 // The lines of an INI text that are not keys of section "Settings".
@@ -557,48 +499,7 @@ void HostileStoreTest::quitKeepsStore()
     }
     Settings again;
     settings::HentIndstillinger(*settings::openStoreAt(path), again);
-    QVERIFY(sameRecord(again, s));
-}
-
-void HostileStoreTest::storeIsSpecial_data()
-{
-    QTest::addColumn<QString>("what");
-    QTest::newRow("store is a FIFO") << QStringLiteral("fifo");
-    QTest::newRow("stale lock is a directory") << QStringLiteral("lock");
-}
-
-void HostileStoreTest::storeIsSpecial()
-{
-#ifdef Q_OS_UNIX
-    // Neither may hang: start-up reads defaults, the quit fails within the lock's
-    // wait and says so, and the store stays as it was.
-    QFETCH(QString, what);
-    const QString path = m_dir->filePath(QStringLiteral("store.ini"));
-    const QByteArray stored = storeText(QString(), {});
-    if (what == QLatin1String("fifo")) {
-        QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
-    } else {
-        QVERIFY(writeFile(path, stored));
-        QVERIFY(QDir().mkpath(path + QStringLiteral(".lock/inside")));
-    }
-    QElapsedTimer clock;
-    clock.start();
-    QStringList startUp;
-    frmMain &w = start(path, &startUp);
-    QVERIFY2(startUp.isEmpty(), qPrintable(startUp.join(QLatin1String(" | "))));
-    if (what == QLatin1String("fifo"))
-        QVERIFY(sameRecord(w.morse().settings(), defaultRecord()));
-    expectUsable(w);
-    w.close();
-    QVERIFY2(clock.elapsed() < 30000, "the window hung on its store");
-    QCOMPARE(m_watch->messages, QStringList{QStringLiteral("Indstillingerne kunne ikke gemmes.")});
-    if (what == QLatin1String("fifo"))
-        QVERIFY(QFileInfo(path).exists() && !QFileInfo(path).isFile());
-    else
-        QCOMPARE(readAll(path), stored);
-#else
-    QSKIP("FIFOs are Unix");
-#endif
+    QVERIFY(again == s);
 }
 
 QTEST_MAIN(HostileStoreTest)

@@ -4,18 +4,16 @@
 // simulated device, and finds one inside the other.
 
 #include "support/SoundSamples.h"
+#include "support/Spin.h"
 #include "engine/Morse.h"
 #include "engine/sound_device/SimulatedSoundDevice.h"
 
 #include <QByteArray>
 #include <QElapsedTimer>
-#include <QEventLoop>
 #include <QProcess>
-#include <QTimer>
 
 #include <algorithm>
 #include <cstdint>
-#include <functional>
 #include <memory>
 #include <vector>
 
@@ -53,29 +51,6 @@ inline const char *errorName(SoundError error)
     case SoundError::InvalidBuffer: return "invalid buffer";
     }
     return "?";
-}
-
-// Processes events until done() is true or timeoutMs passed. Returns done().
-inline bool waitFor(const std::function<bool()> &done, int timeoutMs)
-{
-    QElapsedTimer clock;
-    clock.start();
-    QEventLoop loop;
-    QTimer tick;
-    QObject::connect(&tick, &QTimer::timeout, &loop, [&] {
-        if (done() || clock.elapsed() >= timeoutMs)
-            loop.quit();
-    });
-    tick.start(1);
-    if (!done())
-        loop.exec();
-    return done();
-}
-
-// Runs the event loop for ms milliseconds.
-inline void spin(int ms)
-{
-    waitFor([] { return false; }, ms);
 }
 
 // A parec of the sink's monitor, read on the calling thread's event loop. Each

@@ -1,6 +1,9 @@
 #pragma once
-// Sound settings and raw sample bytes as the engine tests build and read them.
+// Sound settings, raw sample bytes and the engine's own rendering as the engine
+// tests build and read them.
 
+#include "engine/Morse.h"
+#include "engine/constants.h"
 #include "settings/Settings.h"
 
 #include <QByteArray>
@@ -30,6 +33,27 @@ inline std::vector<std::int16_t> toSamples(const QByteArray &bytes)
         out[i] = static_cast<std::int16_t>(lo | (hi << 8));
     }
     return out;
+}
+
+// The halves FyldDel fills for the engine's text (gsCWTekst), in order, up to the
+// first one that held nothing but the end marker: what the device would play.
+inline std::vector<std::int16_t> renderHalves(Morse &m)
+{
+    std::vector<std::int16_t> out;
+    for (int half = 0; m.FyldDel(half); half ^= 1) {
+        const auto first = m.giBuffer.begin() + half * morse::kHalfSamples;
+        out.insert(out.end(), first, first + morse::kHalfSamples);
+    }
+    return out;
+}
+
+// The same for text with these settings, on an engine of its own.
+inline std::vector<std::int16_t> renderHalves(Settings settings, const QString &text)
+{
+    Morse m(settings, nullptr);
+    m.buildElements();
+    m.gsCWTekst = text;
+    return renderHalves(m);
 }
 
 } // namespace soundtest

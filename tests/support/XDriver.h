@@ -1,21 +1,24 @@
 #pragma once
 // Drives real windows on the test display with xdotool, as a person would with the
-// keyboard: find a window by its title, type into it, press keys.
+// keyboard: find a window by its title, type into it, press keys; start, save from
+// and quit the program; take screenshots.
 
+#include "support/Spin.h"
+
+#include <QDir>
 #include <QElapsedTimer>
-#include <QEventLoop>
+#include <QFile>
 #include <QProcess>
 #include <QStringList>
-#include <QTimer>
+#include <QTest>
 
 namespace xdriver {
 
-// Runs the event loop for ms milliseconds.
+// Runs the event loop for ms milliseconds at a fine step, for the benchmarks that
+// pace their key presses against the sound; the tests wait with QTest::qWait.
 inline void pause(int ms)
 {
-    QEventLoop loop;
-    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
-    loop.exec();
+    soundtest::spin(ms);
 }
 
 // Runs a helper program to its end; its standard output.
@@ -79,7 +82,7 @@ inline QString findWindow(const QString &title, int timeoutMs = 15000)
         const QStringList ids = windows(title);
         if (!ids.isEmpty())
             return ids.last();
-        pause(100);
+        QTest::qWait(100);
     }
     return {};
 }
@@ -90,7 +93,7 @@ inline void keys(const QString &window, const QStringList &keyNames)
     xdotool({QStringLiteral("windowfocus"), QStringLiteral("--sync"), window});
     for (const QString &k : keyNames) {
         xdotool({QStringLiteral("key"), QStringLiteral("--clearmodifiers"), k});
-        pause(120);
+        QTest::qWait(120);
     }
 }
 
@@ -98,7 +101,62 @@ inline void type(const QString &window, const QString &text)
 {
     xdotool({QStringLiteral("windowfocus"), QStringLiteral("--sync"), window});
     xdotool({QStringLiteral("type"), QStringLiteral("--delay"), QStringLiteral("20"), text});
-    pause(200);
+    QTest::qWait(200);
 }
+
+// Ends a program a failed test left running.
+inline void killProgram(QProcess &program)
+{
+    if (program.state() == QProcess::NotRunning)
+        return;
+    program.kill();
+    program.waitForFinished();
+}
+
+// Opens "Gem som" with openKeys in window, types path and confirms. Empty once the
+// file is there; otherwise what went wrong.
+inline QString saveAs(const QString &window, const QStringList &openKeys, const QString &path)
+{
+    keys(window, openKeys);
+    const QString dialog = findWindow(QStringLiteral("Gem som"), 5000);
+    if (dialog.isEmpty())
+        return QStringLiteral("the save dialog did not open");
+    type(dialog, path);
+    keys(dialog, {QStringLiteral("Return")});
+    if (!QTest::qWaitFor([&] { return QFile::exists(path); }, 5000))
+        return QStringLiteral("nothing was saved as %1").arg(path);
+    QTest::qWait(200);     // the write after the name is there
+    return {};
+}
+
+// Quits through "Filer > Afslut"; true when the program then ended with status 0.
+inline bool quitThroughMenu(QProcess &program, const QString &main)
+{
+    keys(main, {QStringLiteral("alt+f"), QStringLiteral("a")});
+    return QTest::qWaitFor([&] { return program.state() == QProcess::NotRunning; }, 15000)
+           && program.exitStatus() == QProcess::NormalExit && program.exitCode() == 0;
+}
+
+// Numbered screenshots of the whole display, as dir/<prefix>NN-<name>.png.
+class Screenshots {
+public:
+    Screenshots(const QString &dir, const QString &prefix) : m_dir(dir), m_prefix(prefix)
+    {
+        QDir().mkpath(dir);
+    }
+
+    void take(const QString &name)
+    {
+        QTest::qWait(300);     // the last key's repaint
+        run(QStringLiteral("import"),
+            {QStringLiteral("-window"), QStringLiteral("root"),
+             QStringLiteral("%1/%2%3-%4.png").arg(m_dir, m_prefix).arg(++m_count, 2, 10, QLatin1Char('0')).arg(name)});
+    }
+
+private:
+    QString m_dir;
+    QString m_prefix;
+    int m_count = 0;
+};
 
 } // namespace xdriver

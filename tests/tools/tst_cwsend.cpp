@@ -6,6 +6,7 @@
 #include "engine/Morse.h"
 #include "engine/constants.h"
 #include "support/SoundSamples.h"
+#include "support/TestFiles.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -67,19 +68,6 @@ Run runTool(const QString &configHome, const QStringList &args, const QByteArray
     return r;
 }
 
-void writeFile(const QString &path, const QByteArray &bytes)
-{
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write(bytes);
-}
-
-QByteArray readFile(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
 quint32 u32(const QByteArray &b, int at)
 {
     return qFromLittleEndian<quint32>(b.constData() + at);
@@ -88,24 +76,6 @@ quint32 u32(const QByteArray &b, int at)
 quint16 u16(const QByteArray &b, int at)
 {
     return qFromLittleEndian<quint16>(b.constData() + at);
-}
-
-// The sound the engine renders for a text: the halves FyldDel fills, in order, up to
-// the first one that held nothing but the end marker; little-endian bytes.
-QByteArray engineRendering(Settings settings, const QString &text)
-{
-    Morse m(settings, nullptr);
-    m.buildElements();
-    m.gsCWTekst = text;
-    QByteArray out;
-    for (int half = 0; m.FyldDel(half); half ^= 1) {
-        for (int i = 0; i < morse::kHalfSamples; ++i) {
-            char le[2];
-            qToLittleEndian(m.giBuffer[size_t(half * morse::kHalfSamples + i)], le);
-            out.append(le, 2);
-        }
-    }
-    return out;
 }
 
 // Checks the 44-byte PCM header and returns the samples after it.
@@ -146,6 +116,8 @@ QByteArray allBytes()
 }
 
 } // namespace
+
+using testfiles::readAll;
 
 class CwSendTest : public QObject {
     Q_OBJECT
@@ -246,9 +218,9 @@ void CwSendTest::rejectsBadArguments()
     QFETCH(QStringList, args);
     QFETCH(QString, message);
     const QByteArray old("an older file that must survive");
-    writeFile(path(QStringLiteral("in.txt")), "PARIS");
-    writeFile(path(QStringLiteral("long.txt")), QByteArray(6000, '0'));
-    writeFile(path(QStringLiteral("out.wav")), old);
+    QVERIFY(testfiles::writeFile(path(QStringLiteral("in.txt")), "PARIS"));
+    QVERIFY(testfiles::writeFile(path(QStringLiteral("long.txt")), QByteArray(6000, '0')));
+    QVERIFY(testfiles::writeFile(path(QStringLiteral("out.wav")), old));
     for (QString &a : args) {
         a.replace(QLatin1String("{long}"), path(QStringLiteral("long.txt")));
         a.replace(QLatin1String("{in}"), path(QStringLiteral("in.txt")));
@@ -266,7 +238,7 @@ void CwSendTest::rejectsBadArguments()
     const QStringList left = QDir(m_dir->path()).entryList(QDir::Files | QDir::Hidden);
     QCOMPARE(left, QStringList({QStringLiteral("in.txt"), QStringLiteral("long.txt"),
                                 QStringLiteral("out.wav")}));
-    QCOMPARE(readFile(path(QStringLiteral("out.wav"))), old);
+    QCOMPARE(readAll(path(QStringLiteral("out.wav"))), old);
 }
 
 void CwSendTest::helpAndVersion()
@@ -328,22 +300,22 @@ void CwSendTest::wavMatchesEngine()
     if (!store.isEmpty()) {
         const QString dir = config() + QStringLiteral("/Telvok's Morsetræningsprogram");
         QVERIFY(QDir().mkpath(dir));
-        writeFile(dir + QStringLiteral("/Telvok's Morsetræningsprogram.ini"), "[CW]\n" + store);
+        QVERIFY(testfiles::writeFile(dir + QStringLiteral("/Telvok's Morsetræningsprogram.ini"), "[CW]\n" + store));
     }
-    writeFile(path(QStringLiteral("in.txt")), input);
+    QVERIFY(testfiles::writeFile(path(QStringLiteral("in.txt")), input));
     const QString out = path(QStringLiteral("out.wav"));
 
     const Run r = runTool(config(), options + QStringList({"-o", out, path(QStringLiteral("in.txt"))}));
     QVERIFY2(r.exitCode == 0, qPrintable(r.err));
     QVERIFY(r.err.isEmpty());
-    const QByteArray data = wavData(readFile(out));
+    const QByteArray data = wavData(readAll(out));
     QVERIFY(!data.isEmpty());
     QCOMPARE(data.size() % (2 * morse::kHalfSamples), 0);
 
     const QString text = cp1252::upper(cp1252::decode(input)) + u' ';
-    const QByteArray expected = engineRendering(sound, text);
-    QCOMPARE(data.size(), expected.size());
-    QVERIFY(data == expected);
+    const std::vector<std::int16_t> expected = soundtest::renderHalves(sound, text);
+    QCOMPARE(size_t(data.size()), 2 * expected.size());
+    QVERIFY(soundtest::toSamples(data) == expected);
     // The sound itself was made: a silent rendering would also match a silent engine.
     QCOMPARE(firstSound(data, 0) >= 0, sound.glVolume > 0 && !input.isEmpty());
 }
@@ -364,7 +336,8 @@ void CwSendTest::readsStandardInput()
     const Run r = runTool(config(), QStringList({"-o", out}) + inputArgs, input);
     QVERIFY2(r.exitCode == 0, qPrintable(r.err));
     const QString text = cp1252::upper(cp1252::decode(input)) + u' ';
-    QVERIFY(wavData(readFile(out)) == engineRendering(soundtest::soundSettings(20, 800, 10000, 0), text));
+    QVERIFY(soundtest::toSamples(wavData(readAll(out)))
+            == soundtest::renderHalves(soundtest::soundSettings(20, 800, 10000, 0), text));
 }
 
 void CwSendTest::lineBreaksKept_data()
@@ -390,13 +363,14 @@ void CwSendTest::lineBreaksKept()
 
     // Distance from the start of the first E to the start of the second one.
     const auto distance = [&](const QByteArray &text) -> qsizetype {
-        writeFile(path(QStringLiteral("in.txt")), text);
+        if (!testfiles::writeFile(path(QStringLiteral("in.txt")), text))
+            return -1;
         const QString out = path(QStringLiteral("out.wav"));
         const Run r = runTool(config(), {"--wpm", "20", "--farnsworth", QString::number(farnsworth), "-o",
                                          out, path(QStringLiteral("in.txt"))});
         if (r.exitCode != 0)
             return -1;
-        const QByteArray pcm = wavData(readFile(out));
+        const QByteArray pcm = wavData(readAll(out));
         const qsizetype first = firstSound(pcm, 0);
         const qsizetype second = first < 0 ? -1 : firstSound(pcm, first + kDot);
         return second < 0 ? -1 : second - first;
@@ -430,7 +404,7 @@ void CwSendTest::interruptedWhileReadingLeavesNoFile()
 void CwSendTest::ctrlCStopsSound()
 {
 #ifdef Q_OS_UNIX
-    writeFile(path(QStringLiteral("in.txt")), QByteArray("PARIS ").repeated(20));   // about a minute
+    QVERIFY(testfiles::writeFile(path(QStringLiteral("in.txt")), QByteArray("PARIS ").repeated(20)));   // about a minute
     QProcess p;
     prepare(p, config());
     p.start(toolPath(), {"--wpm", "20", path(QStringLiteral("in.txt"))});

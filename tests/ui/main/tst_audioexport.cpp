@@ -1,29 +1,23 @@
 // "Gem lyd som..." from the main window's menu: the dialog's names and filters, the
 // file it writes, and Cancel and a full disk leaving the old file as it was.
 
-#include "support/ModalDriver.h"
-
-#include "engine/sound_device/SimulatedSoundDevice.h"
-#include "settings/SettingsStore.h"
-#include "main/AudioExport.h"
-#include "main/FileCommands.h"
-#include "main/TextBox.h"
-#include "main/frmMain.h"
-
-#include <QAbstractItemView>
-#include <QAction>
-#include <QDir>
-#include <QFileDialog>
-#include <QItemSelectionModel>
-#include <QLabel>
-#include <QLineEdit>
-#include <QProgressDialog>
-#include <QPushButton>
-#include <QTemporaryDir>
 #include "support/CiSkip.h"
+#include "support/FileDialogs.h"
+#include "support/MainWindow.h"
+#include "support/ModalDriver.h"
 #include "support/RootTools.h"
 #include "support/TestFiles.h"
 
+#include "main/AudioExport.h"
+#include "main/FileCommands.h"
+#include "main/TextBox.h"
+
+#include <QAction>
+#include <QDir>
+#include <QLabel>
+#include <QProgressDialog>
+#include <QPushButton>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <sndfile.h>
@@ -43,23 +37,6 @@ int soundFormatOf(const QString &path)
     return info.format & SF_FORMAT_TYPEMASK;
 }
 
-// Picks filter, types name into the dialog's name box and confirms, as a user would.
-void chooseAndConfirm(QWidget *w, const QString &filter, const QString &name)
-{
-    auto *d = qobject_cast<QFileDialog *>(w);
-    QVERIFY(d);
-    if (!filter.isEmpty())
-        d->selectNameFilter(filter);
-    for (QAbstractItemView *view : d->findChildren<QAbstractItemView *>()) {
-        if (view->selectionModel())
-            view->selectionModel()->clearSelection();
-    }
-    auto *edit = d->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"));
-    QVERIFY(edit);
-    edit->setText(name);
-    static_cast<QDialog *>(d)->accept();
-}
-
 } // namespace
 
 class AudioExportTest : public QObject {
@@ -74,18 +51,16 @@ private slots:
 private:
     void saveAs(ModalDriver &driver);
 
-    QTemporaryDir *m_dir = nullptr;
-    frmMain *m_window = nullptr;
+    std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<frmMain> m_window;
     QString m_textFile;
     roottools::TmpfsMounts m_mounts;
 };
 
 void AudioExportTest::init()
 {
-    m_dir = new QTemporaryDir;
-    const QString ini = m_dir->filePath(QStringLiteral("store.ini"));
-    m_window = new frmMain(std::make_unique<SimulatedSoundDevice>(), [ini] { return settings::openStoreAt(ini); });
-    m_window->Form_Load();
+    m_dir = std::make_unique<QTemporaryDir>();
+    m_window = startMainWindow(m_dir->filePath(QStringLiteral("store.ini")));
     // A text file is open: the export must leave its name and the status panel alone.
     m_textFile = m_dir->filePath(QStringLiteral("lektion.txt"));
     QVERIFY(writeFile(m_textFile, "PARIS\r\n"));
@@ -95,10 +70,8 @@ void AudioExportTest::init()
 void AudioExportTest::cleanup()
 {
     m_mounts.clear();
-    delete m_window;
-    m_window = nullptr;
-    delete m_dir;
-    m_dir = nullptr;
+    m_window.reset();
+    m_dir.reset();
 }
 
 void AudioExportTest::saveAs(ModalDriver &driver)
@@ -151,7 +124,7 @@ void AudioExportTest::saveThroughDialog()
         QVERIFY(d);
         title = d->windowTitle();
         filters = d->nameFilters();
-        chooseAndConfirm(d, filter, typed.isEmpty() ? d->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"))->text() : typed);
+        typeIntoFileDialog(d, typed, filter);
     });
     if (exists)
         driver.thenMessage(QMessageBox::Yes);
@@ -184,7 +157,7 @@ void AudioExportTest::cancelAndFullDisk()
     ModalDriver driver;
     QString label;
     QString cancelText;
-    driver.then([&](QWidget *w) { chooseAndConfirm(w, QString(), path); });
+    driver.then([&](QWidget *w) { typeIntoFileDialog(w, path); });
     driver.thenMessage(QMessageBox::Yes);
     driver.then([&](QWidget *w) {
         auto *progress = qobject_cast<QProgressDialog *>(w);
@@ -209,7 +182,7 @@ void AudioExportTest::cancelAndFullDisk()
     const QString kept = full + QStringLiteral("/gammel.wav");
     QVERIFY(writeFile(kept, "old"));
     m_window->Text1()->setText(QStringLiteral("PARIS ").repeated(20));
-    driver.then([&](QWidget *w) { chooseAndConfirm(w, QString(), kept); });
+    driver.then([&](QWidget *w) { typeIntoFileDialog(w, kept); });
     driver.thenMessage(QMessageBox::Yes);
     driver.thenMessage();
     saveAs(driver);

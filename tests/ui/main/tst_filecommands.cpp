@@ -3,52 +3,28 @@
 // Failures are made real (mounts, a path below a file, an unprivileged user):
 // the tests run as root, who may read and write past any permission bits.
 
+#include "support/CiSkip.h"
+#include "support/FileDialogs.h"
 #include "support/ModalDriver.h"
+#include "support/RootTools.h"
+#include "support/TestFiles.h"
 
 #include "main/FileCommands.h"
 #include "main/TextBox.h"
 
 #include <QDir>
 #include <QFile>
-#include <QFileDialog>
 #include <QLabel>
-#include <QAbstractItemView>
-#include <QItemSelectionModel>
-#include <QLineEdit>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
-#include "support/CiSkip.h"
-#include "support/RootTools.h"
-#include "support/TestFiles.h"
-
 #include <QTest>
-
-#ifdef Q_OS_UNIX
-#endif
 
 using namespace testfiles;
 
 namespace {
 
 const char *const kChildEnv = "TST_FILECOMMANDS_UNREADABLE";
-
-// Types path into a file dialog's name box and confirms it, as a user would. The
-// views' selection (a file preselected while the folder loads) is cleared first, so
-// the typed name is the one chosen.
-void typeAndConfirm(QWidget *w, const QString &path)
-{
-    auto *d = qobject_cast<QFileDialog *>(w);
-    QVERIFY(d);
-    for (QAbstractItemView *view : d->findChildren<QAbstractItemView *>()) {
-        if (view->selectionModel())
-            view->selectionModel()->clearSelection();
-    }
-    auto *name = d->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"));
-    QVERIFY(name);
-    name->setText(path);
-    static_cast<QDialog *>(d)->accept();
-}
 
 } // namespace
 
@@ -67,9 +43,8 @@ private slots:
     void loadFails_data();
     void loadFails();
     void loadUnreadable();
-    void saveBelowRegularFile();
-    void saveReadOnlyMount();
-    void saveFullDisk();
+    void saveFails_data();
+    void saveFails();
     void unencodableAsked();
     void dialogs();
     void saveAsFailureKeepsName();
@@ -251,49 +226,70 @@ void FileCommandsTest::loadUnreadable()
     QVERIFY2(child.isEmpty(), qPrintable(child));
 }
 
-void FileCommandsTest::saveBelowRegularFile()
+void FileCommandsTest::saveFails_data()
 {
-    const QString path = m_dir->filePath(QStringLiteral("previous.txt/new.txt"));
-    ModalDriver driver;
-    driver.thenMessage();
-    QVERIFY(!m_files->saveTo(path));
-    QCOMPARE(driver.messages.size(), 1);
-    QVERIFY(driver.messages[0].startsWith(QStringLiteral("Filen kunne ikke gemmes.\n\n")));
-    QCOMPARE(readAll(m_dir->filePath(QStringLiteral("previous.txt"))), QByteArray("old\r\n"));
-    expectUnchanged(path);
+    // "Gem" onto a file that cannot take the text: one message naming the file, and
+    // text, file name and the old file as they were.
+    QTest::addColumn<QString>("what");
+    QTest::newRow("folder below a regular file") << "below file";
+    QTest::newRow("full disk") << "full";
+    QTest::newRow("read-only mount") << "readonly";
+    QTest::newRow("file replaced by a directory") << "directory";
+    QTest::newRow("its folder deleted") << "folder";
 }
 
-void FileCommandsTest::saveReadOnlyMount()
+void FileCommandsTest::saveFails()
 {
-    const QString dir = m_dir->filePath(QStringLiteral("ro"));
-    if (!m_mounts.mount(dir, QStringLiteral("size=1m")))
-        SKIP_UNLESS_CI("mounting a tmpfs needs root");
-    const QString path = dir + QStringLiteral("/kept.txt");
-    QVERIFY(writeFile(path, "KEEP\r\n"));
-    QVERIFY(roottools::TmpfsMounts::remountReadOnly(dir));
-    ModalDriver driver;
-    driver.thenMessage();
-    QVERIFY(!m_files->saveTo(path));
-    QCOMPARE(driver.messages.size(), 1);
-    QCOMPARE(readAll(path), QByteArray("KEEP\r\n"));
-    expectUnchanged(path);
-}
+    QFETCH(QString, what);
+    const QString folder = m_dir->filePath(QStringLiteral("folder"));
+    QString path = folder + QStringLiteral("/kept.txt");
+    QString known = m_dir->filePath(QStringLiteral("previous.txt"));
+    QString text = QStringLiteral("typed text");
+    if (what == QLatin1String("below file")) {
+        path = m_dir->filePath(QStringLiteral("previous.txt/new.txt"));
+    } else {
+        if (what == QLatin1String("full") || what == QLatin1String("readonly")) {
+            if (!m_mounts.mount(folder, QStringLiteral("size=64k")))
+                SKIP_UNLESS_CI("mounting a tmpfs needs root");
+        } else {
+            QVERIFY(QDir().mkpath(folder));
+        }
+        QVERIFY(writeFile(path, "KEEP\r\n"));
+        QVERIFY(m_files->load(path));
+        known = path;
+        text = what == QLatin1String("full") ? QString(200000, u'E') : QStringLiteral("NEW TEXT");
+        m_box->setText(text);
+    }
+    if (what == QLatin1String("readonly"))
+        QVERIFY(roottools::TmpfsMounts::remountReadOnly(folder));
+    if (what == QLatin1String("directory")) {
+        QFile::remove(path);
+        QVERIFY(QDir().mkpath(path));
+    }
+    if (what == QLatin1String("folder"))
+        QVERIFY(QDir(folder).removeRecursively());
 
-void FileCommandsTest::saveFullDisk()
-{
-    const QString dir = m_dir->filePath(QStringLiteral("full"));
-    if (!m_mounts.mount(dir, QStringLiteral("size=64k")))
-        SKIP_UNLESS_CI("mounting a tmpfs needs root");
-    const QString path = dir + QStringLiteral("/kept.txt");
-    QVERIFY(writeFile(path, "KEEP\r\n"));
-    m_box->setText(QString(200000, u'E'));
     ModalDriver driver;
     driver.thenMessage();
-    QVERIFY(!m_files->saveTo(path));
+    if (what == QLatin1String("below file"))
+        QVERIFY(!m_files->saveTo(path));
+    else
+        m_files->save();      // a known file: no dialog
     QCOMPARE(driver.messages.size(), 1);
-    QCOMPARE(readAll(path), QByteArray("KEEP\r\n"));
-    QCOMPARE(QDir(dir).entryList(QDir::Files), QStringList{QStringLiteral("kept.txt")});
-    QCOMPARE(m_box->Text().size(), 200000);
+    QVERIFY2(driver.messages[0].startsWith(QStringLiteral("Filen kunne ikke gemmes.\n\n")),
+             qPrintable(driver.messages[0]));
+    QVERIFY(driver.messages[0].contains(QDir::toNativeSeparators(path)));
+    QCOMPARE(m_box->Text(), text);
+    QCOMPARE(m_files->fileName(), known);
+    QCOMPARE(m_status->text(), QDir::toNativeSeparators(known));
+    if (what == QLatin1String("below file"))
+        QCOMPARE(readAll(known), QByteArray("old\r\n"));
+    if (what == QLatin1String("full") || what == QLatin1String("readonly")) {
+        QCOMPARE(readAll(path), QByteArray("KEEP\r\n"));
+        QCOMPARE(QDir(folder).entryList(QDir::Files), QStringList{QStringLiteral("kept.txt")});
+    }
+    if (what == QLatin1String("directory"))
+        QVERIFY(QFileInfo(path).isDir());
 }
 
 void FileCommandsTest::unencodableAsked()
@@ -323,7 +319,7 @@ void FileCommandsTest::dialogs()
         QVERIFY(d);
         title = d->windowTitle();
         filters = d->nameFilters();
-        typeAndConfirm(d, path);
+        typeIntoFileDialog(d, path);
     });
     m_files->open();
     QCOMPARE(title, QStringLiteral("Åbn"));
@@ -342,7 +338,7 @@ void FileCommandsTest::dialogs()
         auto *d = qobject_cast<QFileDialog *>(w);
         QVERIFY(d);
         title = d->windowTitle();
-        typeAndConfirm(d, path);
+        typeIntoFileDialog(d, path);
     });
     driver.thenMessage(QMessageBox::Yes);
     m_files->save();
@@ -362,7 +358,7 @@ void FileCommandsTest::saveAsFailureKeepsName()
 {
     ModalDriver driver;
     driver.then([&](QWidget *w) {
-        typeAndConfirm(w, m_dir->filePath(QStringLiteral("previous.txt/sub.txt")));
+        typeIntoFileDialog(w, m_dir->filePath(QStringLiteral("previous.txt/sub.txt")));
     });
     driver.thenMessage();
     m_files->saveAs();

@@ -2,11 +2,10 @@
 // and selection, Stop and Escape, start-up and shutdown with the settings store,
 // layout limits and the menu commands the window does itself.
 
+#include "support/MainWindow.h"
 #include "support/ModalDriver.h"
 
 #include "engine/constants.h"
-#include "engine/sound_device/SimulatedSoundDevice.h"
-#include "settings/SettingsStore.h"
 #include "Twips.h"
 #include "main/TextBox.h"
 #include "main/WindowPlacement.h"
@@ -50,40 +49,37 @@ private slots:
     void acceleratorsActAtOnce();
     void deviceFailsWhileSending();
     void noDeviceAtStartUp();
-    void layoutMinimum();
-    void layoutPlacement();
+    void layout_data();
+    void layout();
     void geometryRoundTrip();
     void minimisedKeepsGeometry();
     void storedTwipsKept();
     void offScreenMovedToPrimary();
     void offScreenGeometry_data();
     void offScreenGeometry();
-    void saveFailureAtShutdown();
     void closingNoticeFits();
-    void exerciseHandOver();
     void fontDialog();
 
 private:
     frmMain &makeWindow(bool load = true);
     void writeStore(const QString &section, const QString &key, const QString &value);
 
-    QTemporaryDir *m_dir = nullptr;
+    std::unique_ptr<QTemporaryDir> m_dir;
     QString m_ini;
-    frmMain *m_window = nullptr;
+    std::unique_ptr<frmMain> m_window;
     SimulatedSoundDevice *m_device = nullptr;
 };
 
 void MainWindowTest::init()
 {
-    m_dir = new QTemporaryDir;
+    m_dir = std::make_unique<QTemporaryDir>();
     m_ini = m_dir->filePath(QStringLiteral("store.ini"));
 }
 
 void MainWindowTest::cleanup()
 {
-    delete m_window;
-    m_window = nullptr;
-    delete m_dir;
+    m_window.reset();
+    m_dir.reset();
 }
 
 void MainWindowTest::writeStore(const QString &section, const QString &key, const QString &value)
@@ -95,14 +91,11 @@ void MainWindowTest::writeStore(const QString &section, const QString &key, cons
 
 frmMain &MainWindowTest::makeWindow(bool load)
 {
-    auto device = std::make_unique<SimulatedSoundDevice>();
-    m_device = device.get();
-    const QString ini = m_ini;
-    m_window = new frmMain(std::move(device), [ini] { return settings::openStoreAt(ini); });
+    m_window = startMainWindow(m_ini, load);
+    m_device = &deviceOf(*m_window);
     if (load) {
-        m_window->Form_Load();
         m_window->activateWindow();
-        if (!QTest::qWaitForWindowActive(m_window))
+        if (!QTest::qWaitForWindowActive(m_window.get()))
             qWarning("window not active");
     }
     return *m_window;
@@ -340,31 +333,37 @@ void MainWindowTest::noDeviceAtStartUp()
     QVERIFY(m_device->isPlaying());
 }
 
-void MainWindowTest::layoutMinimum()
+void MainWindowTest::layout_data()
 {
-    frmMain &w = makeWindow();
-    const int h = ui::twipsToPixels(375, &w);
-    const int bw = ui::twipsToPixels(1095, &w);
-    w.resize(10, 10);
-    const QRect f = w.frameGeometry();
-    QCOMPARE(f.height(), 7 * h);
-    QCOMPARE(f.width(), 3 * bw);
+    QTest::addColumn<QSize>("size");
+    QTest::newRow("roomy") << QSize(500, 400);
+    QTest::newRow("shrunk below the minimum") << QSize(10, 10);
 }
 
-void MainWindowTest::layoutPlacement()
+void MainWindowTest::layout()
 {
+    QFETCH(QSize, size);
     frmMain &w = makeWindow();
-    w.resize(500, 400);
-    QWidget *central = w.centralWidget();
-    const int h = w.cmdStop()->height();
-    const int s = w.statusBar()->height();
-    const int clientBottom = central->height() + s;     // the status bar's bottom
-    QCOMPARE(w.Text1()->geometry(), QRect(0, 0, central->width(), clientBottom - 2 * h - s));
-    QCOMPARE(w.cmdStop()->y(), clientBottom - 2 * h);
-    QCOMPARE(w.cmdTX()->y(), clientBottom - 2 * h);
-    QCOMPARE(w.cmdStop()->x(), int(std::lround(central->width() - w.cmdStop()->width() * 1.1)));
-    QCOMPARE(w.cmdTX()->x(), int(std::lround(central->width() - 2.2 * w.cmdTX()->width())));
-    QCOMPARE(w.statusBar()->height(), ui::twipsToPixels(255, &w));
+    w.resize(size);
+    QPushButton *tx = w.cmdTX();
+    QPushButton *stop = w.cmdStop();
+    if (size.width() < 100) {
+        // The outer frame stops at 7 button heights and 3 button widths.
+        QCOMPARE(w.frameGeometry().height(), 7 * stop->height());
+        QCOMPARE(w.frameGeometry().width(), 3 * stop->width());
+    }
+    // The text box fills the top, full width; the buttons sit side by side below it,
+    // "&TX" left of "&Stop", apart and clear of the right edge and the status bar.
+    const QRect client = w.centralWidget()->rect();
+    QCOMPARE(w.Text1()->geometry().topLeft(), QPoint(0, 0));
+    QCOMPARE(w.Text1()->width(), client.width());
+    QVERIFY(w.Text1()->height() > 0);
+    QVERIFY(w.Text1()->geometry().bottom() < tx->y());
+    QCOMPARE(tx->y(), stop->y());
+    QVERIFY(tx->geometry().right() < stop->x());
+    QVERIFY(stop->geometry().right() < client.right());
+    QVERIFY2(client.contains(tx->geometry()) && client.contains(stop->geometry()),
+             "a button reaches under the status bar or out of the window");
     // Menu status tips leave the panel alone.
     w.statusPanel()->setText(QStringLiteral("/tmp/x.txt"));
     w.statusBar()->showMessage(QStringLiteral("tip"));
@@ -456,20 +455,6 @@ void MainWindowTest::offScreenGeometry()
     QTEST(ui::placeOnScreen(frame, screens, screens[0]), "placed");
 }
 
-void MainWindowTest::saveFailureAtShutdown()
-{
-    // A store below a regular file cannot be written, even by root.
-    QFile blocker(m_dir->filePath(QStringLiteral("file")));
-    QVERIFY(blocker.open(QIODevice::WriteOnly));
-    blocker.close();
-    m_ini = m_dir->filePath(QStringLiteral("file/store.ini"));
-    frmMain &w = makeWindow();
-    ModalDriver driver;
-    driver.thenMessage();
-    QVERIFY(w.close());
-    QCOMPARE(driver.messages, QStringList{QStringLiteral("Indstillingerne kunne ikke gemmes.")});
-}
-
 void MainWindowTest::closingNoticeFits()
 {
     // Each line of the notice, wrapped where its label wraps, inside its label.
@@ -482,29 +467,6 @@ void MainWindowTest::closingNoticeFits()
         const QRect needed = label->fontMetrics().boundingRect(room, flags, label->text());
         QVERIFY2(room.contains(needed), name);
     }
-}
-
-void MainWindowTest::exerciseHandOver()
-{
-    frmMain &w = makeWindow();
-    const QString text = QStringLiteral("ab\r\ncd\n");
-    w.Text1()->setText(text);
-    w.Text1()->setSelStart(5);
-
-    QDialog closes;                 // closed without generating
-    QTimer::singleShot(0, &closes, &QDialog::reject);
-    w.runExercise(closes);
-    QCOMPARE(w.Text1()->Text(), text);
-    QCOMPARE(w.Text1()->SelStart(), 0);
-
-    QDialog generates;
-    QTimer::singleShot(0, &generates, [&] {
-        QCOMPARE(w.morse().gsCWTekst, text);
-        w.morse().gsCWTekst = QStringLiteral("<KA><KA><KA>\r\nABCDE <AR>");
-        generates.accept();
-    });
-    w.runExercise(generates);
-    QCOMPARE(w.Text1()->Text(), QStringLiteral("<KA><KA><KA>\r\nABCDE <AR>"));
 }
 
 void MainWindowTest::fontDialog()

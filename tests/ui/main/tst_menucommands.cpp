@@ -1,17 +1,17 @@
 // The main window's menu commands open their windows, and the exercise hand-over
-// keeps or replaces the text.
+// gives the window the text and keeps or replaces it; the help opens on its contents.
 
+#include "support/MainWindow.h"
 #include "support/ModalDriver.h"
-#include "engine/sound_device/SimulatedSoundDevice.h"
 #include "info/HelpWindow.h"
 #include "main/TextBox.h"
-#include "main/frmMain.h"
 
 #include <QAction>
 #include <QPointer>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTextBrowser>
 
 class MenuCommandsTest : public QObject {
     Q_OBJECT
@@ -24,21 +24,17 @@ private slots:
 
 private:
     QTemporaryDir m_dir;
-    frmMain *m_window = nullptr;
+    std::unique_ptr<frmMain> m_window;
 };
 
 void MenuCommandsTest::init()
 {
-    const QString ini = m_dir.filePath(QStringLiteral("%1.ini").arg(QTest::currentDataTag()));
-    m_window = new frmMain(std::make_unique<SimulatedSoundDevice>(),
-                           [ini] { return settings::openStoreAt(ini); });
-    m_window->Form_Load();
+    m_window = startMainWindow(m_dir.filePath(QStringLiteral("%1.ini").arg(QTest::currentDataTag())));
 }
 
 void MenuCommandsTest::cleanup()
 {
-    delete m_window;
-    m_window = nullptr;
+    m_window.reset();
     ui::closeHelpWindow();
 }
 
@@ -69,14 +65,18 @@ void MenuCommandsTest::opensWindow()
     QFETCH(int, questions);
     const QString text = QStringLiteral("cq de oz1abc\r\nline\ntwo");
     m_window->Text1()->setText(text);
+    m_window->Text1()->setSelStart(5);
+    const bool exercise = item.startsWith(QLatin1String("mnuFunktioner"));
 
     QAction *action = m_window->menuItem(item);
     QVERIFY(action);
     QVERIFY(action->isEnabled());
     QString seenTitle;
+    QString handedOver;
     ModalDriver driver;
-    driver.then([&seenTitle, generate](QWidget *dialog) {
+    driver.then([&, generate](QWidget *dialog) {
         seenTitle = dialog->windowTitle();
+        handedOver = m_window->morse().gsCWTekst;
         if (!generate) {
             QTest::keyClick(dialog, Qt::Key_Escape);
             return;
@@ -94,6 +94,12 @@ void MenuCommandsTest::opensWindow()
 
     QCOMPARE(seenTitle, title);
     QVERIFY(driver.done());
+    if (exercise) {
+        // The exercise window gets the box's text as it stands; what comes back
+        // is set anew, caret at the start.
+        QCOMPARE(handedOver, text);
+        QCOMPARE(m_window->Text1()->SelStart(), 0);
+    }
     if (generate) {
         QVERIFY(m_window->Text1()->Text().startsWith(QStringLiteral("<KA><KA><KA>\r\n")));
         QVERIFY(m_window->Text1()->Text().endsWith(QStringLiteral("<AR>")));
@@ -106,18 +112,21 @@ void MenuCommandsTest::helpContents()
 {
     QAction *action = m_window->menuItem(QStringLiteral("mnuHjælpIndhold"));
     QVERIFY(action && action->isEnabled());
-    const QWidgetList before = QApplication::topLevelWidgets();
-    ModalDriver driver;
-    driver.thenMessage();   // there must be none
+    ModalDriver driver(ModalDriver::AnswerEveryMessage);   // there must be none
     action->trigger();
-    QTest::qWait(50);
-    QVERIFY(driver.messages.isEmpty());
-    QPointer<QWidget> help;
-    for (QWidget *w : QApplication::topLevelWidgets()) {
-        if (w->isVisible() && w != m_window && !before.contains(w) && !w->parentWidget())
-            help = w;
-    }
-    QVERIFY(help);
+    QPointer<HelpWindow> help;
+    QVERIFY(QTest::qWaitFor([&] {
+        for (QWidget *w : QApplication::topLevelWidgets()) {
+            if (auto *h = qobject_cast<HelpWindow *>(w); h && h->isVisible())
+                help = h;
+        }
+        return !help.isNull();
+    }, 2000));
+    QVERIFY2(driver.messages.isEmpty(), qPrintable(driver.messages.join(QLatin1String(" | "))));
+    // The contents page, readable, in a window of its own beside the main window.
+    QCOMPARE(help->browser()->source(), ui::helpContentsUrl());
+    QVERIFY(help->browser()->toPlainText().contains(QStringLiteral("Indhold")));
+    QVERIFY(!help->isModal());
     QVERIFY(!m_window->menuItem(QStringLiteral("mnuHjælpSøg"))->isEnabled());
     // Closing the main window closes the help with it.
     QVERIFY(m_window->close());
