@@ -4,6 +4,7 @@
 // renders with -o and exits cleanly. Needs the server of scripts/services.sh.
 
 #include "support/SoundCapture.h"
+#include "support/TestFiles.h"
 #include "engine/Morse.h"
 #include "engine/constants.h"
 #include "PulseSoundDevice.h"
@@ -307,10 +308,8 @@ void PulseSoundDeviceTest::cwSendPlaysWhatItRenders()
     QFETCH(int, runs);
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
-    QFile input(dir.filePath(QStringLiteral("text.txt")));
-    QVERIFY(input.open(QIODevice::WriteOnly));
-    input.write(text.toLatin1());
-    input.close();
+    const QString input = dir.filePath(QStringLiteral("text.txt"));
+    QVERIFY(testfiles::writeFile(input, text.toLatin1()));
     const QStringList options{QStringLiteral("--wpm"), QString::number(wpm), QStringLiteral("--tone"),
                               QStringLiteral("700"), QStringLiteral("--volume"), QStringLiteral("12000")};
     QProcess tool;
@@ -318,11 +317,9 @@ void PulseSoundDeviceTest::cwSendPlaysWhatItRenders()
     env.insert(QStringLiteral("XDG_CONFIG_HOME"), dir.filePath(QStringLiteral("config")));
     tool.setProcessEnvironment(env);
     const QString wav = dir.filePath(QStringLiteral("text.wav"));
-    tool.start(QStringLiteral(TELVOK_CW_SEND), options + QStringList{QStringLiteral("-o"), wav, input.fileName()});
+    tool.start(QStringLiteral(TELVOK_CW_SEND), options + QStringList{QStringLiteral("-o"), wav, input});
     QVERIFY(tool.waitForFinished(10000) && tool.exitCode() == 0);
-    QFile rendered(wav);
-    QVERIFY(rendered.open(QIODevice::ReadOnly));
-    std::vector<std::int16_t> ref = toSamples(rendered.readAll().mid(44));
+    std::vector<std::int16_t> ref = toSamples(testfiles::readAll(wav).mid(44));
     const auto nonZero = [](std::int16_t v) { return v != 0; };
     const auto first = std::find_if(ref.begin(), ref.end(), nonZero);
     const auto last = std::find_if(ref.rbegin(), ref.rend(), nonZero).base();
@@ -334,7 +331,7 @@ void PulseSoundDeviceTest::cwSendPlaysWhatItRenders()
     for (int run = 0; run < runs; ++run) {
         Capture capture(clock);
         QVERIFY(capture.start());
-        tool.start(QStringLiteral(TELVOK_CW_SEND), options + QStringList{input.fileName()});
+        tool.start(QStringLiteral(TELVOK_CW_SEND), options + QStringList{input});
         QVERIFY(tool.waitForFinished(10000));
         spin(100);
         capture.stop();

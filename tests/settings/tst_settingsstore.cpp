@@ -1,5 +1,7 @@
 // The settings store: defaults, conversions, bad values, round trips, failures.
 
+#include "support/TestFiles.h"
+
 #include "settings/SettingsStore.h"
 #include "main/WindowSettings.h"
 
@@ -21,6 +23,7 @@ private slots:
     void textsRoundTrip_data();
     void textsRoundTrip();
     void savesEveryKeyAsText();
+    void unwritableStoreReportsFailure_data();
     void unwritableStoreReportsFailure();
     void windowSettings_data();
     void windowSettings();
@@ -34,12 +37,7 @@ private:
         return m_dir.filePath(QString::fromLatin1(QTest::currentTestFunction()) + "-"
                               + QString::fromLatin1(QTest::currentDataTag()) + ".ini");
     }
-    void writeRaw(const QString &path, const QByteArray &ini)
-    {
-        QFile f(path);
-        QVERIFY(f.open(QIODevice::WriteOnly));
-        f.write(ini);
-    }
+    void writeRaw(const QString &path, const QByteArray &ini) { QVERIFY(testfiles::writeFile(path, ini)); }
     QTemporaryDir m_dir;
 };
 
@@ -196,9 +194,7 @@ void SettingsStoreTest::savesEveryKeyAsText()
     HentIndstillinger(*store, s);
     s.giFarnsworth = -3;
     QVERIFY(GemIndstillinger(*store, s));
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::ReadOnly));
-    const QByteArray ini = f.readAll();
+    const QByteArray ini = testfiles::readAll(path);
     for (const char *line : {"WPM=20\n", "Tone=800\n", "Volume=10000\n", "Farnsworth=-3\n",
                              "N=001\n", "T=599\n", "Tekst2=CL?\n", "Tekst3=#R\n",
                              "Tekst5=\n", "Tekst6=\n", "Tekst7=\n", "Tekst8=\n"})
@@ -207,26 +203,26 @@ void SettingsStoreTest::savesEveryKeyAsText()
     QVERIFY(!ini.contains("@Variant"));
 }
 
+void SettingsStoreTest::unwritableStoreReportsFailure_data()
+{
+    // Stores no one can write, whoever runs the test (root ignores permission bits).
+    QTest::addColumn<QString>("store");
+    QTest::newRow("folder below a regular file") << "plainfile/sub/store.ini";
+    QTest::newRow("store is a directory") << "adir.ini";
+}
+
 void SettingsStoreTest::unwritableStoreReportsFailure()
 {
-    // A store whose folder would have to lie below a regular file cannot be
-    // written, whoever runs the test (root ignores permission bits).
-    const QString file = storePath("plainfile");
-    writeRaw(file, "x");
-    auto store = openStoreAt(file + "/sub/store.ini");
-    Settings s;
-    HentIndstillinger(*store, s);
-    QVERIFY(!GemIndstillinger(*store, s));
-
-    auto store2 = openStoreAt(file + "/sub/store.ini");
-    QVERIFY(!saveWindowSettings(*store2, WindowSettings(), true));
-
-    // A store that is a directory.
+    QFETCH(QString, store);
+    writeRaw(storePath("plainfile"), "x");
     QVERIFY(QDir(m_dir.path()).mkpath("adir.ini"));
-    auto store3 = openStoreAt(storePath("adir.ini"));
-    HentIndstillinger(*store3, s);
+    auto s1 = openStoreAt(storePath(store));
+    Settings s;
+    HentIndstillinger(*s1, s);
     QCOMPARE(s.giWPM, 20);
-    QVERIFY(!GemIndstillinger(*store3, s));
+    QVERIFY(!GemIndstillinger(*s1, s));
+    auto s2 = openStoreAt(storePath(store));
+    QVERIFY(!saveWindowSettings(*s2, WindowSettings(), true));
 }
 
 void SettingsStoreTest::windowSettings_data()
@@ -269,9 +265,7 @@ void SettingsStoreTest::windowSettings()
     QCOMPARE(back.MainLeft, w.MainLeft);
     QCOMPARE(back.FontSize, w.FontSize);
     QCOMPARE(back.Skjul, w.Skjul);
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::ReadOnly));
-    const QByteArray raw = f.readAll();
+    const QByteArray raw = testfiles::readAll(path);
     QVERIFY(raw.contains(skjul ? "Skjul=True" : "Skjul=False"));
     QVERIFY(!raw.contains("e+"));
     QVERIFY(!raw.contains("=true") && !raw.contains("=false"));

@@ -1,11 +1,11 @@
 // The character list, the About box and the help window.
 
+#include "support/TestFiles.h"
+
 #include "program/ProgramInfo.h"
 #include "engine/Morse.h"
 #include "engine/MorseTable.h"
 #include "engine/sound_device/SimulatedSoundDevice.h"
-#include "Fonts.h"
-#include "Twips.h"
 #include "info/HelpWindow.h"
 #include "info/frmAbout.h"
 #include "info/frmCWTegn.h"
@@ -46,8 +46,8 @@ private slots:
     void characterListCoversItsTokens();
     void sendStateUntouched_data();
     void sendStateUntouched();
-    void secondaryFrames_data();
-    void secondaryFrames();
+    void closeKeys_data();
+    void closeKeys();
     void aboutTexts();
     void helpWindowIsReused();
     void helpLinksResolve();
@@ -141,7 +141,7 @@ void InfoTest::sendStateUntouched()
     QCOMPARE(m.gvSymbol, symbolPos ? '4' : char(0));
 }
 
-void InfoTest::secondaryFrames_data()
+void InfoTest::closeKeys_data()
 {
     QTest::addColumn<QString>("window");
     QTest::addColumn<QString>("key");
@@ -153,13 +153,11 @@ void InfoTest::secondaryFrames_data()
     QTest::newRow("About box, click") << "about" << "click";
 }
 
-void InfoTest::secondaryFrames()
+void InfoTest::closeKeys()
 {
     QFETCH(QString, window);
     QFETCH(QString, key);
     Engine e;
-    m_owner.setGeometry(200, 150, 800, 600);
-    m_owner.show();
     std::unique_ptr<QDialog> dialog;
     QString button;
     if (window == "cwtegn") {
@@ -171,23 +169,8 @@ void InfoTest::secondaryFrames()
     }
     dialog->show();
 
-    QCOMPARE(dialog->parentWidget(), &m_owner);
-    QVERIFY(dialog->isModal());
-    const Qt::WindowFlags flags = dialog->windowFlags();
-    QCOMPARE(flags & Qt::WindowType_Mask, Qt::Dialog);
-    QVERIFY(!(flags & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint)));
-    QCOMPARE(dialog->minimumSize(), dialog->maximumSize());
-    QCOMPARE(dialog->size(), dialog->minimumSize());
-    QVERIFY(std::abs(dialog->geometry().center().x() - m_owner.geometry().center().x()) <= 2);
-    QVERIFY(std::abs(dialog->geometry().center().y() - m_owner.geometry().center().y()) <= 2);
-    // Every control lies inside the client area.
-    for (QWidget *w : dialog->findChildren<QWidget *>(Qt::FindDirectChildrenOnly))
-        QVERIFY2(dialog->rect().contains(w->geometry()), qPrintable(w->objectName()));
-
     auto *close = dialog->findChild<QPushButton *>(button);
     QVERIFY(close);
-    QVERIFY(close->isDefault());
-    QCOMPARE(dialog->focusWidget(), close);   // first in tab order
 
     if (key == "enter")
         QTest::keyClick(close, Qt::Key_Return);
@@ -207,14 +190,9 @@ void InfoTest::aboutTexts()
     // The project version from CMake, without leading zeros.
     QCOMPARE(version->text(), QStringLiteral("Version " EXPECTED_VERSION));
 
-    struct Expected { const char *name; double points; };
-    for (const Expected &x : {Expected{"Label1", 9}, Expected{"lblDescription", 15.75},
-                              Expected{"lblVersion", 11.25}}) {
-        auto *label = about.findChild<QLabel *>(QLatin1String(x.name));
-        QVERIFY2(label, x.name);
-        QVERIFY2(!label->text().isEmpty(), x.name);
-        QCOMPARE(label->font().pointSizeF(), x.points);
-        QCOMPARE(label->font().family(), ui::installedFamily(QStringLiteral("Arial")));
+    for (const char *name : {"Label1", "lblDescription", "lblVersion"}) {
+        auto *label = about.findChild<QLabel *>(QLatin1String(name));
+        QVERIFY2(label && !label->text().isEmpty(), name);
     }
     int focusable = 0;
     for (QWidget *w : about.findChildren<QWidget *>())
@@ -266,14 +244,10 @@ void InfoTest::helpLinksResolve()
     while (it.hasNext())
         pages << it.next().section(QLatin1Char('/'), -1);
     QVERIFY(pages.size() >= 6);
-    QFile index(QStringLiteral(":/help/index.html"));
-    QVERIFY(index.open(QIODevice::ReadOnly));
-    const QString contents = QString::fromUtf8(index.readAll());
+    const QString contents = QString::fromUtf8(testfiles::readAll(QStringLiteral(":/help/index.html")));
 
     for (const QString &page : pages) {
-        QFile f(QStringLiteral(":/help/") + page);
-        QVERIFY(f.open(QIODevice::ReadOnly));
-        const QString html = QString::fromUtf8(f.readAll());
+        const QString html = QString::fromUtf8(testfiles::readAll(QStringLiteral(":/help/") + page));
         QVERIFY2(html.contains(QRegularExpression(QStringLiteral("<title>[^<]+</title>"))),
                  qPrintable(page));
         if (page != QLatin1String("index.html"))
