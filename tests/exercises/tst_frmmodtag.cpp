@@ -13,39 +13,54 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+namespace {
+
+Settings at20Wpm(int farnsworth)
+{
+    Settings s;
+    s.giWPM = 20;
+    s.giFarnsworth = qint16(farnsworth);
+    return s;
+}
+
+// The window over an engine of its own, its history file in a temporary folder, and
+// a main window that starts at once and reports the end when stopped.
+struct Rig {
+    QTemporaryDir dir;
+    Settings settings;
+    Morse morse;
+    int starts = 0;
+    std::unique_ptr<frmModtag> window;
+
+    Rig(int farnsworth, const QString &text, const QString &history)
+        : settings(at20Wpm(farnsworth)), morse(settings, nullptr)
+    {
+        window = std::make_unique<frmModtag>(
+            morse,
+            ReceiveTransmitter{.text = [text] { return text; },
+                               .start = [this] { ++starts; return true; },
+                               .stop = [this] { window->sendingEnded(false); }},
+            dir.filePath(history), nullptr);
+    }
+};
+
+} // namespace
+
 class FrmModtagTest : public QObject {
     Q_OBJECT
 private slots:
     void stopCountsWhatWasHeard();
     void unwritableHistoryKeepsAttempt();
-
-private:
-    // A main window that starts at once and reports the end when stopped.
-    ReceiveTransmitter transmitter(frmModtag *&window, const QString &text)
-    {
-        return {.text = [text] { return text; },
-                .start = [this] { ++m_starts; return true; },
-                .stop = [&window] { window->sendingEnded(false); }};
-    }
-
-    int m_starts = 0;
 };
 
 void FrmModtagTest::stopCountsWhatWasHeard()
 {
-    QTemporaryDir dir;
-    Settings settings;
-    settings.giWPM = 20;
-    settings.giFarnsworth = 3;
-    Morse morse(settings, nullptr);
-    frmModtag *w = nullptr;
-    frmModtag window(morse, transmitter(w, QStringLiteral("abcde fghij klmno pqrst")),
-                     dir.filePath(QStringLiteral("h.csv")), nullptr);
-    w = &window;
+    Rig rig(3, QStringLiteral("abcde fghij klmno pqrst"), QStringLiteral("h.csv"));
+    frmModtag &window = *rig.window;
     window.show();
     QVERIFY(QTest::qWaitForWindowActive(&window));
     QTest::keyClick(window.cmdStart, Qt::Key_Space);
-    QCOMPARE(m_starts, 1);
+    QCOMPARE(rig.starts, 1);
     QVERIFY(window.txtAfskrift->hasFocus());
     QVERIFY(!window.cmdStart->isEnabled() && window.cmdStop->isEnabled());
 
@@ -60,7 +75,7 @@ void FrmModtagTest::stopCountsWhatWasHeard()
     QCOMPARE(window.score()->correct, 6);
     QCOMPARE(window.score()->wrong, 1);
     QCOMPARE(window.tblHistorik->rowCount(), 1);
-    const QByteArray rows = testfiles::readAll(dir.filePath(QStringLiteral("h.csv")));
+    const QByteArray rows = testfiles::readAll(rig.dir.filePath(QStringLiteral("h.csv")));
     QVERIFY(rows.contains(",20,3,"));
     QVERIFY(rows.trimmed().endsWith(",7,6,1,0,0,85.7,ABCDEFGHIJKLMNO"));
 
@@ -69,7 +84,7 @@ void FrmModtagTest::stopCountsWhatWasHeard()
     QTest::keyClicks(window.txtAfskrift, QStringLiteral("g"));
     window.cmdRet->click();
     QCOMPARE(window.score()->correct, 7);
-    QCOMPARE(testfiles::readAll(dir.filePath(QStringLiteral("h.csv"))).count('\n'), 2);
+    QCOMPARE(testfiles::readAll(rig.dir.filePath(QStringLiteral("h.csv"))).count('\n'), 2);
 
     QTest::keyClick(window.txtAfskrift, Qt::Key_Escape);   // idle: Luk
     QVERIFY(!window.isVisible());
@@ -78,15 +93,9 @@ void FrmModtagTest::stopCountsWhatWasHeard()
 
 void FrmModtagTest::unwritableHistoryKeepsAttempt()
 {
-    QTemporaryDir dir;
-    QVERIFY(testfiles::writeFile(dir.filePath(QStringLiteral("blocked")), "x"));
-    Settings settings;
-    settings.giWPM = 20;
-    Morse morse(settings, nullptr);
-    frmModtag *w = nullptr;
-    frmModtag window(morse, transmitter(w, QStringLiteral("<KA> ABCDE FGHIJ <AR>")),
-                     dir.filePath(QStringLiteral("blocked/h.csv")), nullptr);
-    w = &window;
+    Rig rig(0, QStringLiteral("<KA> ABCDE FGHIJ <AR>"), QStringLiteral("blocked/h.csv"));
+    QVERIFY(testfiles::writeFile(rig.dir.filePath(QStringLiteral("blocked")), "x"));
+    frmModtag &window = *rig.window;
     QString message;
     window.runMessageBox = [&message](QMessageBox &box) {
         message = box.text();
@@ -105,7 +114,7 @@ void FrmModtagTest::unwritableHistoryKeepsAttempt()
     QVERIFY(window.cmdØv->isEnabled());
     window.cmdØv->click();
     QCOMPARE(window.result(), int(QDialog::Accepted));
-    QCOMPARE(morse.gsCWTekst, QStringLiteral("<KA><KA><KA>\r\n\r\nCCCCC CCCCC \r\n<AR>"));
+    QCOMPARE(rig.morse.gsCWTekst, QStringLiteral("<KA><KA><KA>\r\n\r\nCCCCC CCCCC \r\n<AR>"));
 }
 
 QTEST_MAIN(FrmModtagTest)

@@ -80,8 +80,9 @@ private:
     // The state every refused command must leave alone.
     void expectUnchanged();
 
-    std::unique_ptr<QTemporaryDir> m_dir;
-    std::unique_ptr<frmMain> m_window;
+    std::unique_ptr<TestMainWindow> m_main;
+    QTemporaryDir *m_dir = nullptr;
+    frmMain *m_window = nullptr;
     std::unique_ptr<ModalDriver> m_watch;
     QString m_previous;
     roottools::TmpfsMounts m_mounts;
@@ -89,9 +90,10 @@ private:
 
 void HostileFilesTest::init()
 {
-    m_dir = std::make_unique<QTemporaryDir>();
+    m_main = std::make_unique<TestMainWindow>();
+    m_dir = &m_main->dir;
     QVERIFY(m_dir->isValid());
-    m_window = startMainWindow(m_dir->filePath(QStringLiteral("store.ini")));
+    m_window = m_main->window.get();
     m_watch = std::make_unique<ModalDriver>(ModalDriver::AnswerEveryMessage);
     m_previous = m_dir->filePath(QStringLiteral("previous.txt"));
     QVERIFY(writeFile(m_previous, "OLD\r\n"));
@@ -102,9 +104,8 @@ void HostileFilesTest::init()
 void HostileFilesTest::cleanup()
 {
     m_watch.reset();
-    m_window.reset();
+    m_main.reset();
     m_mounts.clear();
-    m_dir.reset();
 }
 
 void HostileFilesTest::expectUnchanged()

@@ -2,6 +2,8 @@
 // Answers a file dialog as a user would: picks a filter, types a name into the name
 // box and confirms it.
 
+#include "support/ModalDriver.h"
+
 #include <QAbstractItemView>
 #include <QFileDialog>
 #include <QItemSelectionModel>
@@ -26,4 +28,22 @@ inline void typeIntoFileDialog(QWidget *w, const QString &name, const QString &f
     }
     edit->setText(typed);
     static_cast<QDialog *>(d)->accept();
+}
+
+// What a file dialog showed before it was answered.
+struct FileDialogSeen {
+    QString title;
+    QStringList filters;
+};
+
+// A ModalDriver step that answers a file dialog with typeIntoFileDialog, noting
+// what it showed in *seen.
+inline ModalDriver::Step answerFileDialog(const QString &name, const QString &filter = QString(),
+                                          FileDialogSeen *seen = nullptr)
+{
+    return [=](QWidget *w) {
+        if (auto *d = qobject_cast<QFileDialog *>(w); d && seen)
+            *seen = {d->windowTitle(), d->nameFilters()};
+        typeIntoFileDialog(w, name, filter);
+    };
 }

@@ -6,6 +6,8 @@
 #include "settings/SettingsStore.h"
 #include "main/frmMain.h"
 
+#include <QTemporaryDir>
+
 #include <memory>
 
 inline std::unique_ptr<frmMain> startMainWindow(const QString &storePath, bool load = true)
@@ -22,3 +24,10 @@ inline SimulatedSoundDevice &deviceOf(frmMain &w)
 {
     return *static_cast<SimulatedSoundDevice *>(w.morse().device());
 }
+
+// A main window started on a store in a temporary folder of its own, which the test
+// fills with its files.
+struct TestMainWindow {
+    QTemporaryDir dir;
+    std::unique_ptr<frmMain> window = startMainWindow(dir.filePath(QStringLiteral("store.ini")));
+};

@@ -51,16 +51,18 @@ private slots:
 private:
     void saveAs(ModalDriver &driver);
 
-    std::unique_ptr<QTemporaryDir> m_dir;
-    std::unique_ptr<frmMain> m_window;
+    std::unique_ptr<TestMainWindow> m_main;
+    QTemporaryDir *m_dir = nullptr;
+    frmMain *m_window = nullptr;
     QString m_textFile;
     roottools::TmpfsMounts m_mounts;
 };
 
 void AudioExportTest::init()
 {
-    m_dir = std::make_unique<QTemporaryDir>();
-    m_window = startMainWindow(m_dir->filePath(QStringLiteral("store.ini")));
+    m_main = std::make_unique<TestMainWindow>();
+    m_dir = &m_main->dir;
+    m_window = m_main->window.get();
     // A text file is open: the export must leave its name and the status panel alone.
     m_textFile = m_dir->filePath(QStringLiteral("lektion.txt"));
     QVERIFY(writeFile(m_textFile, "PARIS\r\n"));
@@ -70,8 +72,7 @@ void AudioExportTest::init()
 void AudioExportTest::cleanup()
 {
     m_mounts.clear();
-    m_window.reset();
-    m_dir.reset();
+    m_main.reset();
 }
 
 void AudioExportTest::saveAs(ModalDriver &driver)
@@ -117,20 +118,13 @@ void AudioExportTest::saveThroughDialog()
     m_window->Text1()->setText(QStringLiteral("cq de oz1abc"));
 
     ModalDriver driver;
-    QString title;
-    QStringList filters;
-    driver.then([&](QWidget *w) {
-        auto *d = qobject_cast<QFileDialog *>(w);
-        QVERIFY(d);
-        title = d->windowTitle();
-        filters = d->nameFilters();
-        typeIntoFileDialog(d, typed, filter);
-    });
+    FileDialogSeen seen;
+    driver.then(answerFileDialog(typed, filter, &seen));
     if (exists)
         driver.thenMessage(QMessageBox::Yes);
     saveAs(driver);
-    QCOMPARE(title, QStringLiteral("Gem lyd som"));
-    QCOMPARE(filters, (QStringList{QStringLiteral("MP3-lyd (*.mp3)"), QStringLiteral("Ogg Vorbis-lyd (*.ogg)"),
+    QCOMPARE(seen.title, QStringLiteral("Gem lyd som"));
+    QCOMPARE(seen.filters, (QStringList{QStringLiteral("MP3-lyd (*.mp3)"), QStringLiteral("Ogg Vorbis-lyd (*.ogg)"),
                                    QStringLiteral("FLAC-lyd (*.flac)"), QStringLiteral("WAV-lyd (*.wav)")}));
     QCOMPARE(driver.messages.size(), exists ? 1 : 0);
     QCOMPARE(soundFormatOf(path), format);
@@ -143,7 +137,7 @@ void AudioExportTest::saveThroughDialog()
     });
     const QStringList before = QDir(m_dir->path()).entryList(QDir::Files | QDir::Hidden);
     saveAs(driver);
-    QCOMPARE(offered, filter.isEmpty() ? filters.first() : filter);
+    QCOMPARE(offered, filter.isEmpty() ? seen.filters.value(0) : filter);
     QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files | QDir::Hidden), before);
 }
 
@@ -157,7 +151,7 @@ void AudioExportTest::cancelAndFullDisk()
     ModalDriver driver;
     QString label;
     QString cancelText;
-    driver.then([&](QWidget *w) { typeIntoFileDialog(w, path); });
+    driver.then(answerFileDialog(path));
     driver.thenMessage(QMessageBox::Yes);
     driver.then([&](QWidget *w) {
         auto *progress = qobject_cast<QProgressDialog *>(w);
@@ -182,7 +176,7 @@ void AudioExportTest::cancelAndFullDisk()
     const QString kept = full + QStringLiteral("/gammel.wav");
     QVERIFY(writeFile(kept, "old"));
     m_window->Text1()->setText(QStringLiteral("PARIS ").repeated(20));
-    driver.then([&](QWidget *w) { typeIntoFileDialog(w, kept); });
+    driver.then(answerFileDialog(kept));
     driver.thenMessage(QMessageBox::Yes);
     driver.thenMessage();
     saveAs(driver);

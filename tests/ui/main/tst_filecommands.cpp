@@ -312,18 +312,11 @@ void FileCommandsTest::dialogs()
     const QString path = m_dir->filePath(QStringLiteral("chosen.txt"));
     QVERIFY(writeFile(path, "HEJ\r\n"));
     ModalDriver driver;
-    QString title;
-    QStringList filters;
-    driver.then([&](QWidget *w) {
-        auto *d = qobject_cast<QFileDialog *>(w);
-        QVERIFY(d);
-        title = d->windowTitle();
-        filters = d->nameFilters();
-        typeIntoFileDialog(d, path);
-    });
+    FileDialogSeen seen;
+    driver.then(answerFileDialog(path, QString(), &seen));
     m_files->open();
-    QCOMPARE(title, QStringLiteral("Åbn"));
-    QCOMPARE(filters, (QStringList{QStringLiteral("Tekstfiler(*.txt)"), QStringLiteral("Alle filer(*.*)")}));
+    QCOMPARE(seen.title, QStringLiteral("Åbn"));
+    QCOMPARE(seen.filters, (QStringList{QStringLiteral("Tekstfiler(*.txt)"), QStringLiteral("Alle filer(*.*)")}));
     QCOMPARE(m_box->Text(), QStringLiteral("HEJ\r\n"));
     QCOMPARE(m_status->text(), QDir::toNativeSeparators(path));
 
@@ -334,15 +327,10 @@ void FileCommandsTest::dialogs()
     QCOMPARE(m_files->fileName(), QString());
     QCOMPARE(m_status->text(), QDir::toNativeSeparators(path));
     m_box->setText(QStringLiteral("NYT"));
-    driver.then([&](QWidget *w) {
-        auto *d = qobject_cast<QFileDialog *>(w);
-        QVERIFY(d);
-        title = d->windowTitle();
-        typeIntoFileDialog(d, path);
-    });
+    driver.then(answerFileDialog(path, QString(), &seen));
     driver.thenMessage(QMessageBox::Yes);
     m_files->save();
-    QCOMPARE(title, QStringLiteral("Gem som"));
+    QCOMPARE(seen.title, QStringLiteral("Gem som"));
     QCOMPARE(driver.messages.size(), 1);     // the overwrite question
     QCOMPARE(readAll(path), QByteArray("NYT\r\n"));
     QCOMPARE(m_files->fileName(), path);
@@ -357,9 +345,7 @@ void FileCommandsTest::dialogs()
 void FileCommandsTest::saveAsFailureKeepsName()
 {
     ModalDriver driver;
-    driver.then([&](QWidget *w) {
-        typeIntoFileDialog(w, m_dir->filePath(QStringLiteral("previous.txt/sub.txt")));
-    });
+    driver.then(answerFileDialog(m_dir->filePath(QStringLiteral("previous.txt/sub.txt"))));
     driver.thenMessage();
     m_files->saveAs();
     QVERIFY(driver.done());
