@@ -3,6 +3,7 @@
 // rule, the key filters, the count check and the speed corrections of the course
 // window.
 
+#include "support/SoundSamples.h"
 #include "support/TextLayout.h"
 #include "engine/Morse.h"
 #include "engine/sound_device/SimulatedSoundDevice.h"
@@ -39,10 +40,7 @@ struct Rig {
     explicit Rig(int wpm = 20, int farnsworth = 0, bool openDevice = true)
         : device(new SimulatedSoundDevice), morse(settings, std::unique_ptr<SoundDevice>(device))
     {
-        settings.giWPM = qint16(wpm);
-        settings.giTone = 800;
-        settings.glVolume = 10000;
-        settings.giFarnsworth = qint16(farnsworth);
+        settings = soundtest::soundSettings(wpm, 800, 10000, farnsworth);
         if (openDevice)
             morse.LavLyd();
         morse.gsCWTekst = kMainText;

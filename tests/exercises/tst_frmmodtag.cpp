@@ -2,6 +2,7 @@
 // stop, Escape as Stop and as Luk, an attempt kept on screen when its history row
 // cannot be written, and the groups of "Øv fejlene".
 
+#include "support/SoundSamples.h"
 #include "support/TestFiles.h"
 #include "engine/Morse.h"
 #include "exercises/frmModtag.h"
@@ -15,14 +16,6 @@
 
 namespace {
 
-Settings at20Wpm(int farnsworth)
-{
-    Settings s;
-    s.giWPM = 20;
-    s.giFarnsworth = qint16(farnsworth);
-    return s;
-}
-
 // The window over an engine of its own, its history file in a temporary folder, and
 // a main window that starts at once and reports the end when stopped.
 struct Rig {
@@ -33,7 +26,7 @@ struct Rig {
     std::unique_ptr<frmModtag> window;
 
     Rig(int farnsworth, const QString &text, const QString &history)
-        : settings(at20Wpm(farnsworth)), morse(settings, nullptr)
+        : settings(soundtest::soundSettings(20, 800, 10000, farnsworth)), morse(settings, nullptr)
     {
         window = std::make_unique<frmModtag>(
             morse,

@@ -6,6 +6,7 @@
 #include "settings/SettingsStore.h"
 #include "settings/frmCW.h"
 #include "support/ModalDriver.h"
+#include "support/SoundSamples.h"
 #include "support/TestFiles.h"
 
 #include <QApplication>
@@ -20,6 +21,8 @@
 #include <QTimer>
 #include <QToolButton>
 
+using soundtest::soundSettings;
+
 namespace {
 
 // Counts the device opens, i.e. the sound rebuilds.
@@ -33,13 +36,9 @@ public:
     int opens = 0;
 };
 
-Settings record(int wpm, int farnsworth, int tone = 800, int volume = 5000)
+// A record with these sound settings and texts of its own in every text key.
+Settings record(Settings s)
 {
-    Settings s;
-    s.giWPM = qint16(wpm);
-    s.giFarnsworth = qint16(farnsworth);
-    s.giTone = qint16(tone);
-    s.glVolume = volume;
     s.gsN = QStringLiteral("ABC");
     s.gsT = QStringLiteral("VLF");
     for (size_t i = 0; i < s.gsTekst.size(); ++i)
@@ -145,7 +144,7 @@ void FrmCWTest::realSpeedShown()
     QFETCH(int, farnsworth);
     QFETCH(QString, cpm);
     QFETCH(QString, realWpm);
-    Rig rig(record(wpm, farnsworth), freshStorePath());
+    Rig rig(record(soundSettings(wpm, 800, 5000, farnsworth)), freshStorePath());
     QCOMPARE(rig.text("txtReelCPM"), cpm);
     QCOMPARE(rig.text("txtReelWPM"), realWpm);
 }
@@ -183,7 +182,7 @@ void FrmCWTest::realSpeedGuards()
 
 void FrmCWTest::spinningRecomputes()
 {
-    Rig rig(record(20, 0), freshStorePath());
+    Rig rig(record(soundSettings(20, 800, 5000, 0)), freshStorePath());
     rig.spin("UpDownFarnsworth", 5);
     QCOMPARE(rig.text("txtFarnsworth"), QStringLiteral("5"));
     QCOMPARE(rig.text("txtReelCPM"), QStringLiteral("67"));
@@ -243,7 +242,7 @@ void FrmCWTest::spinBounds()
     QFETCH(QStringList, shown);
     QFETCH(int, changes);
 
-    Rig rig(record(wpm, farnsworth, tone), freshStorePath());
+    Rig rig(record(soundSettings(wpm, tone, 5000, farnsworth)), freshStorePath());
     auto *spin = rig.child<SpinButtons>(qPrintable(control));
     QSignalSpy spy(spin, &SpinButtons::valueChanged);
     // Mouse clicks on the arrows: they must behave as the keys do.
@@ -256,13 +255,13 @@ void FrmCWTest::spinBounds()
     }
     // A click at a bound neither wraps nor reports a change.
     QCOMPARE(int(spy.count()), changes);
-    QVERIFY(rig.settings == record(wpm, farnsworth, tone));
+    QVERIFY(rig.settings == record(soundSettings(wpm, tone, 5000, farnsworth)));
 }
 
 void FrmCWTest::outOfRangeValuesShownClamped()
 {
     // Values only an edited store can hold; they stay in the record until OK.
-    Settings odd = record(3, -4, 2000, 20000);
+    Settings odd = record(soundSettings(3, 2000, 20000, -4));
     Rig rig(odd, freshStorePath());
     QCOMPARE(rig.text("txtWPM"), QStringLiteral("5"));
     QCOMPARE(rig.text("txtFarnsworth"), QStringLiteral("0"));
@@ -280,7 +279,7 @@ void FrmCWTest::outOfRangeValuesShownClamped()
 
 void FrmCWTest::okOnlySpacingChanged()
 {
-    Rig rig(record(20, 0), freshStorePath());
+    Rig rig(record(soundSettings(20, 800, 5000, 0)), freshStorePath());
     QVERIFY(rig.morse.hasBuffer());
     rig.spin("UpDownFarnsworth", 4);
     rig.clickOK();
@@ -295,7 +294,7 @@ void FrmCWTest::okOnlySpacingChanged()
 
 void FrmCWTest::okOnlyVolumeChanged()
 {
-    Rig rig(record(20, 0, 800, 5000), freshStorePath());
+    Rig rig(record(soundSettings(20, 800, 5000, 0)), freshStorePath());
     const auto peakOf = [&] {
         return *std::max_element(rig.morse.giSinus.begin(), rig.morse.giSinus.end());
     };
@@ -316,7 +315,7 @@ void FrmCWTest::okOnlyVolumeChanged()
 
 void FrmCWTest::okWithoutBufferDoesNotOpenDevice()
 {
-    Rig rig(record(20, 0), freshStorePath(), false);
+    Rig rig(record(soundSettings(20, 800, 5000, 0)), freshStorePath(), false);
     QVERIFY(!rig.morse.hasBuffer());
     rig.spin("UpDownWpm", 5);
     rig.clickOK();
@@ -327,7 +326,7 @@ void FrmCWTest::okWithoutBufferDoesNotOpenDevice()
 
 void FrmCWTest::okNothingChangedWritesAllKeys()
 {
-    const Settings s = record(20, 3, 650, 7000);
+    const Settings s = record(soundSettings(20, 650, 7000, 3));
     Rig rig(s, freshStorePath());
     QVERIFY(!QFile::exists(rig.storePath));
     QTest::keyClick(rig.child<QLineEdit>("txtWPM"), Qt::Key_Return);   // Enter presses OK
@@ -358,7 +357,7 @@ void FrmCWTest::cancelChangesNothing_data()
 void FrmCWTest::cancelChangesNothing()
 {
     QFETCH(QString, how);
-    const Settings s = record(20, 0);
+    const Settings s = record(soundSettings(20, 800, 5000, 0));
     Rig rig(s, freshStorePath());
     rig.spin("UpDownWpm", 7);
     rig.spin("UpDownFarnsworth", 3);
@@ -379,7 +378,7 @@ void FrmCWTest::cancelChangesNothing()
 
 void FrmCWTest::okRebuildFails()
 {
-    Rig rig(record(20, 0), freshStorePath());
+    Rig rig(record(soundSettings(20, 800, 5000, 0)), freshStorePath());
     rig.device->setOpenFails(true);
     rig.spin("UpDownWpm", 1);
     ModalDriver catcher(ModalDriver::AnswerEveryMessage);
@@ -397,7 +396,7 @@ void FrmCWTest::okSaveFails()
     // A store whose folder would lie below a regular file cannot be written.
     const QString file = m_dir.filePath(QStringLiteral("plainfile"));
     QVERIFY(testfiles::writeFile(file, "x"));
-    Rig rig(record(20, 0), file + QStringLiteral("/sub/store.ini"));
+    Rig rig(record(soundSettings(20, 800, 5000, 0)), file + QStringLiteral("/sub/store.ini"));
     rig.spin("UpDownFarnsworth", 2);
     ModalDriver catcher(ModalDriver::AnswerEveryMessage);
     rig.clickOK();
@@ -410,7 +409,7 @@ void FrmCWTest::okSaveFails()
 void FrmCWTest::valueBoxesReadOnly()
 {
     // The values change by the arrows and the slider only; typing goes nowhere.
-    Rig rig(record(20, 0), freshStorePath());
+    Rig rig(record(soundSettings(20, 800, 5000, 0)), freshStorePath());
     for (const char *box : {"txtWPM", "txtFarnsworth", "txtTone", "txtReelWPM", "txtReelCPM"}) {
         auto *edit = rig.child<QLineEdit>(box);
         const QString before = edit->text();

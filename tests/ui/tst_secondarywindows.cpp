@@ -2,6 +2,8 @@
 // main window, centred on it, without minimise and maximise buttons, every control
 // and caption whole inside it; its caption, default button and keyboard order.
 
+#include "support/SoundSamples.h"
+
 #include "engine/Morse.h"
 #include "engine/sound_device/SimulatedSoundDevice.h"
 #include "exercises/frm5grp.h"
@@ -31,16 +33,13 @@ namespace {
 enum class Window { CW, CWTegn, About, Ov1, Ov2, Ov3, Grp5, Modtag };
 
 struct Rig {
-    Settings settings;
+    Settings settings = soundtest::soundSettings(20);
     Morse morse{settings, std::make_unique<SimulatedSoundDevice>()};
     QTemporaryDir dir;
     QWidget owner;
 
     Rig()
     {
-        settings.giWPM = 20;
-        settings.giTone = 800;
-        settings.glVolume = 10000;
         // The whole screen: Qt moves a dialog that would reach off it.
         owner.setGeometry(QGuiApplication::primaryScreen()->availableGeometry());
         owner.show();
