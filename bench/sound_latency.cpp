@@ -118,7 +118,7 @@ static int run(int argc, char *argv[])
         std::fprintf(stderr, "the main window did not appear\n");
         return 1;
     }
-    pause(1000);
+    spin(1000);
     type(main, QStringLiteral("tttttttttttttttttttt"));
     const Geometry g = geometry(main);
     const int buttonY = g.y + g.height - 2 * 25 + 12;
@@ -130,7 +130,7 @@ static int run(int argc, char *argv[])
         Capture capture(clock);
         if (!capture.start())
             return 1;
-        pause(50 + (i % 7) * 13);   // vary the phase against the server's blocks
+        spin(50 + (i % 7) * 13);   // vary the phase against the server's blocks
         QProcess press;
         const qint64 pressNs = mouse ? launch(press, QStringLiteral("xdotool"),
                                               {QStringLiteral("mousemove"), txX, y, QStringLiteral("click"),
@@ -141,21 +141,21 @@ static int run(int argc, char *argv[])
         if (start >= 0)
             figures[mouse ? "click on TX -> first sound" : "Alt+T -> first sound"].push_back(start);
         press.waitForFinished();
-        pause(100);     // inside the first dash
+        spin(100);     // inside the first dash
         QProcess stop;
         const qint64 stopNs = mouse ? launch(stop, QStringLiteral("xdotool"),
                                              {QStringLiteral("key"), QStringLiteral("Escape")}, clock)
                                     : launch(stop, QStringLiteral("xdotool"),
                                              {QStringLiteral("mousemove"), stopX, y, QStringLiteral("click"),
                                               QStringLiteral("1")}, clock);
-        pause(400);
+        spin(400);
         stop.waitForFinished();
         const qint64 last = capture.lastSound();
         if (start >= 0 && last >= 0)
             figures[mouse ? "Escape -> silence" : "click on Stop -> silence"].push_back(
                 double(capture.arrivalNs(last) - stopNs) / 1e6);
         capture.stop();
-        pause(200);
+        spin(200);
     }
     program.terminate();
     program.waitForFinished(10000);
@@ -195,7 +195,7 @@ static int run(int argc, char *argv[])
             Capture capture(clock);
             if (!capture.start())
                 return 1;
-            pause(30 + (i % 7) * 13);
+            spin(30 + (i % 7) * 13);
             QProcess p;
             const qint64 startNs = launch(p, l.program, l.args, clock);
             if (l.program == QLatin1String("cw")) {

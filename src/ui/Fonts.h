@@ -25,6 +25,12 @@ QFont installedFont(const QString &windowsName, double pointSize, bool bold = fa
 inline constexpr double kLayoutPointSize = 8.25;
 QFont layoutFont(double pointSize = kLayoutPointSize, bool bold = false);
 
+// A caption too wide for its place gets a smaller font in these steps, down to
+// the smallest size (installed fonts are wider than the ones the layouts were
+// measured in).
+inline constexpr double kCaptionPointStep = 0.25;
+inline constexpr double kSmallestCaptionPointSize = 6;
+
 // The fixed-width font of the character lists.
 QFont fixedFont(double pointSize, bool bold = false);
 

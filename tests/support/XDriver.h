@@ -3,7 +3,6 @@
 // keyboard: find a window by its title, type into it, press keys; start, save from
 // and quit the program; take screenshots.
 
-#include "support/Spin.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -13,13 +12,6 @@
 #include <QTest>
 
 namespace xdriver {
-
-// Runs the event loop for ms milliseconds at a fine step, for the benchmarks that
-// pace their key presses against the sound; the tests wait with QTest::qWait.
-inline void pause(int ms)
-{
-    soundtest::spin(ms);
-}
 
 // Runs a helper program to its end; its standard output.
 inline QString run(const QString &program, const QStringList &args, int timeoutMs = 15000)

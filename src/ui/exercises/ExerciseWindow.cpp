@@ -42,8 +42,6 @@ private:
     std::function<void()> m_click;
 };
 
-constexpr double kSmallestPointSize = 6;    // a caption is not shrunk below this
-constexpr double kPointStep = 0.25;
 constexpr int kFrameEdge = 2;               // pixels kept free at a container's right edge
 
 // The right edge (exclusive, parent coordinates) control may grow to: the container's
@@ -94,8 +92,8 @@ void fitCaptions(QWidget &window)
         control->resize(std::max(control->width(), std::min(room, control->sizeHint().width())),
                         control->height());
         QFont font = control->font();
-        while (!fits(*control) && font.pointSizeF() - kPointStep >= kSmallestPointSize) {
-            font.setPointSizeF(font.pointSizeF() - kPointStep);
+        while (!fits(*control) && font.pointSizeF() - ui::kCaptionPointStep >= ui::kSmallestCaptionPointSize) {
+            font.setPointSizeF(font.pointSizeF() - ui::kCaptionPointStep);
             control->setFont(font);
         }
     }

@@ -52,11 +52,22 @@ frmCW::frmCW(Morse &morse, settings::StoreOpener openStore, QWidget *owner)
     };
     // The twips widths were measured in a narrower font than the installed one:
     // a label may grow to the left edge of its value box, less a small gap.
+    // A label grows up to the gap before its value box; a caption still too wide
+    // for that gets a slightly smaller font, so that none is cut.
     const auto fitLabel = [owner](QLabel *label, double boxLeft) {
         const int room = ui::twipsToPixels(boxLeft - kLabelGap, owner) - label->x();
-        const int needed = label->fontMetrics().horizontalAdvance(label->text()) + 2;
-        if (needed > label->width())
-            label->resize(std::min(needed, room), label->height());
+        const auto needed = [label] {
+            const QFontMetrics metrics = label->fontMetrics();
+            return std::max(metrics.horizontalAdvance(label->text()),
+                            metrics.boundingRect(label->text()).width()) + 2;
+        };
+        QFont font = label->font();
+        while (needed() > room && font.pointSizeF() - ui::kCaptionPointStep >= ui::kSmallestCaptionPointSize) {
+            font.setPointSizeF(font.pointSizeF() - ui::kCaptionPointStep);
+            label->setFont(font);
+        }
+        if (needed() > label->width())
+            label->resize(std::min(needed(), room), label->height());
     };
     const auto valueBox = [](QWidget *parent) {
         auto *box = new QLineEdit(parent);
