@@ -80,21 +80,19 @@ QString ReceiveHistory::header()
                           "manglende,ekstra,noejagtighed_pct,tegn");
 }
 
+QStringList countTexts(const Attempt &a)
+{
+    QStringList texts;
+    for (const int n : {a.wpm, a.farnsworth, a.cpm, a.sent, a.correct, a.wrong, a.missing, a.extra})
+        texts << QString::number(n);
+    return texts;
+}
+
 QByteArray ReceiveHistory::row(const Attempt &a)
 {
-    const QStringList fields = {
-        a.when.toString(Qt::ISODate),
-        QString::number(a.wpm),
-        QString::number(a.farnsworth),
-        QString::number(a.cpm),
-        QString::number(a.sent),
-        QString::number(a.correct),
-        QString::number(a.wrong),
-        QString::number(a.missing),
-        QString::number(a.extra),
-        QString::number(a.accuracy, 'f', 1),   // QString::number never localises
-        quoted(a.characters),
-    };
+    const QStringList fields = QStringList{a.when.toString(Qt::ISODate)} + countTexts(a)
+        + QStringList{QString::number(a.accuracy, 'f', 1),   // QString::number never localises
+                      quoted(a.characters)};
     return (fields.join(u',') + QStringLiteral("\n")).toUtf8();
 }
 

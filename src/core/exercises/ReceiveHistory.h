@@ -3,6 +3,7 @@
 // a header row, "." as the decimal point, UTF-8) in the user's data folder.
 
 #include <QDateTime>
+#include <QStringList>
 #include <QString>
 
 #include <vector>
@@ -22,6 +23,10 @@ struct Attempt {
     double accuracy = 0;   // per cent, written with one decimal
     QString characters;    // the set of characters the text used
 };
+
+// The eight whole numbers of an attempt, wpm to extra, as plain digits in the
+// order of the history's columns (the file and the window's table share it).
+QStringList countTexts(const Attempt &attempt);
 
 class ReceiveHistory {
 public:

@@ -371,19 +371,8 @@ void frmModtag::addHistoryRow(const Attempt &a)
 {
     const int r = tblHistorik->rowCount();
     tblHistorik->insertRow(r);
-    const QStringList cells = {
-        danish().toString(a.when, QStringLiteral("dd-MM-yyyy HH:mm")),
-        QString::number(a.wpm),
-        QString::number(a.farnsworth),
-        QString::number(a.cpm),
-        QString::number(a.sent),
-        QString::number(a.correct),
-        QString::number(a.wrong),
-        QString::number(a.missing),
-        QString::number(a.extra),
-        percent(a.accuracy),
-        a.characters,
-    };
+    const QStringList cells = QStringList{danish().toString(a.when, QStringLiteral("dd-MM-yyyy HH:mm"))}
+        + countTexts(a) + QStringList{percent(a.accuracy), a.characters};
     for (int c = 0; c < cells.size(); ++c) {
         auto *item = new QTableWidgetItem(cells[c]);
         if (c > 0 && c < cells.size() - 1)
