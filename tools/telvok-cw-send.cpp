@@ -143,7 +143,7 @@ int run(int argc, char *argv[])
 #ifdef Q_OS_UNIX
     if (toStdout && ::isatty(STDOUT_FILENO))
         return fail(CwSend::tr("standardoutput er en terminal; send lyden videre til en fil eller "
-                               "et program, f.eks. \"-o - | aplay\"."));
+                               "et program, f.eks. \"-o - | paplay\"."));
 #endif
     if (options->input == u"-" && closed.input)
         return fail(CwSend::tr("standardinput er lukket; der er ingen tekst at sende."));
