@@ -73,7 +73,7 @@ QString parseProblem(const QStringList &arguments)
         if (k + 1 == arguments.size())
             return CwSend::tr("tilvalget %1 mangler en værdi.").arg(argument);
     }
-    return parser.errorText();
+    return CwSend::tr("kommandolinjen kan ikke læses.");
 }
 
 bool lossy(const QByteArray &native)
