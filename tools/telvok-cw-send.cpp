@@ -48,7 +48,7 @@ void dropLibraryChatter(QtMsgType type, const QMessageLogContext &, const QStrin
 
 constexpr qsizetype kMaxListed = 30;   // unsendable characters named, at most
 
-// Which of standard input, output and error were closed when the tool started.
+// Which of standard input and output were closed when the tool started.
 struct ClosedStreams {
     bool input = false;
     bool output = false;
