@@ -301,7 +301,7 @@ void HostileFilesTest::hostileTarget_data()
     QTest::newRow("folder missing") << "nofolder" << "Mappen findes ikke." << "mappen findes ikke.";
     QTest::newRow("read-only mount") << "readonly" << "Filsystemet er skrivebeskyttet."
                                      << "filsystemet er skrivebeskyttet.";
-    QTest::newRow("file in /proc") << "proc" << "Systemet svarer" << "systemet svarer";
+    QTest::newRow("file in /proc") << "proc" << "Systemet svarer" << "filen eller mappen findes ikke.";
 }
 
 void HostileFilesTest::hostileTarget()

@@ -6,6 +6,7 @@
 #include "engine/Morse.h"
 #include "engine/constants.h"
 #include "support/SoundSamples.h"
+#include "support/NativeNames.h"
 #include "support/TestFiles.h"
 
 #include <QDir>
@@ -133,6 +134,8 @@ private slots:
     void readsStandardInput();
     void lineBreaksKept_data();
     void lineBreaksKept();
+    void fromShell_data();
+    void fromShell();
     void interruptedWhileReadingLeavesNoFile();
     void ctrlCStopsSound();
     void noSoundDevice();
@@ -185,9 +188,12 @@ void CwSendTest::rejectsBadArguments_data()
     row("wpm 2117", {o, out, QStringLiteral("--wpm"), QStringLiteral("2117"), in},
         QStringLiteral("--wpm skal være mellem 3 og 2116"));
     row("farnsworth 21", {o, out, QStringLiteral("--farnsworth"), QStringLiteral("21"), in},
-        QStringLiteral("--farnsworth skal være mellem -32768 og 20"));
+        QStringLiteral("--farnsworth skal være mellem -2 og 20"));
+    // Less than one dot length after a character cannot be sent: "EE" would sound as "I".
+    row("farnsworth -3", {o, out, QStringLiteral("--farnsworth"), QStringLiteral("-3"), in},
+        QStringLiteral("--farnsworth skal være mellem -2 og 20, ikke -3."));
     row("farnsworth below 16 bits", {o, out, QStringLiteral("--farnsworth=-32769"), in},
-        QStringLiteral("--farnsworth skal være mellem -32768 og 20"));
+        QStringLiteral("--farnsworth skal være mellem -2 og 20"));
     row("tone 0", {o, out, QStringLiteral("--tone"), QStringLiteral("0"), in},
         QStringLiteral("--tone skal være mellem 1 og 22049"));
     row("tone above 16 bits", {o, out, QStringLiteral("--tone"), QStringLiteral("32768"), in},
@@ -205,6 +211,9 @@ void CwSendTest::rejectsBadArguments_data()
     row("two input files", {o, out, in, in}, QStringLiteral("kun angives én fil"));
     row("input missing", {o, out, QStringLiteral("{dir}/ingen.txt")}, QStringLiteral("findes ikke"));
     row("input is a folder", {o, out, QStringLiteral("{dir}")}, QStringLiteral("er en mappe"));
+    row("nothing in the input can be sent", {o, out, QStringLiteral("{none}")},
+        QStringLiteral("intet i teksten kan sendes; disse tegn findes ikke i morsealfabetet: \"#\", \"ł\", "
+                       "U+0007, \"<XY>\"."));
     row("output folder missing", {o, QStringLiteral("{dir}/ingen/ud.wav"), in},
         QStringLiteral("mappen findes ikke"));
     row("output is a folder", {o, QStringLiteral("{dir}"), in}, QStringLiteral("det er en mappe"));
@@ -221,7 +230,9 @@ void CwSendTest::rejectsBadArguments()
     QVERIFY(testfiles::writeFile(path(QStringLiteral("in.txt")), "PARIS"));
     QVERIFY(testfiles::writeFile(path(QStringLiteral("long.txt")), QByteArray(6000, '0')));
     QVERIFY(testfiles::writeFile(path(QStringLiteral("out.wav")), old));
+    QVERIFY(testfiles::writeFile(path(QStringLiteral("none.txt")), "#\xc5\x82 #\r\n\x07<xy>"));
     for (QString &a : args) {
+        a.replace(QLatin1String("{none}"), path(QStringLiteral("none.txt")));
         a.replace(QLatin1String("{long}"), path(QStringLiteral("long.txt")));
         a.replace(QLatin1String("{in}"), path(QStringLiteral("in.txt")));
         a.replace(QLatin1String("{out}"), path(QStringLiteral("out.wav")));
@@ -237,7 +248,7 @@ void CwSendTest::rejectsBadArguments()
     // Nothing written, nothing left behind, the old file intact.
     const QStringList left = QDir(m_dir->path()).entryList(QDir::Files | QDir::Hidden);
     QCOMPARE(left, QStringList({QStringLiteral("in.txt"), QStringLiteral("long.txt"),
-                                QStringLiteral("out.wav")}));
+                                QStringLiteral("none.txt"), QStringLiteral("out.wav")}));
     QCOMPARE(readAll(path(QStringLiteral("out.wav"))), old);
 }
 
@@ -260,35 +271,52 @@ void CwSendTest::wavMatchesEngine_data()
     QTest::addColumn<QStringList>("options");
     QTest::addColumn<QByteArray>("store");         // "[CW]" section of the user's store
     QTest::addColumn<Settings>("sound");           // what the engine must have used
+    QTest::addColumn<QString>("typed");            // the text read (null: input as Windows-1252)
+    QTest::addColumn<QString>("warning");          // on standard error (empty: nothing there)
 
     QTest::newRow("defaults of an empty store")
-        << QByteArray("PARIS") << QStringList() << QByteArray() << soundtest::soundSettings(20, 800, 10000, 0);
+        << QByteArray("PARIS") << QStringList() << QByteArray() << soundtest::soundSettings(20, 800, 10000, 0) << QString() << QString();
     QTest::newRow("all four options")
         << QByteArray("cq de oz1abc k") << QStringList({"--wpm", "35", "--farnsworth=3", "--tone", "600",
                                                         "--volume", "20000"})
-        << QByteArray() << soundtest::soundSettings(35, 600, 20000, 3);
+        << QByteArray() << soundtest::soundSettings(35, 600, 20000, 3) << QString() << QString();
     QTest::newRow("values from the store")
         << QByteArray("E") << QStringList() << QByteArray("WPM=12\nFarnsworth=5\nTone=1000\nVolume=5000\n")
-        << soundtest::soundSettings(12, 1000, 5000, 5);
+        << soundtest::soundSettings(12, 1000, 5000, 5) << QString() << QString();
     QTest::newRow("option beats the store")
         << QByteArray("TEST") << QStringList({"--wpm", "25"})
-        << QByteArray("WPM=12\nFarnsworth=2\n") << soundtest::soundSettings(25, 800, 10000, 2);
+        << QByteArray("WPM=12\nFarnsworth=2\n") << soundtest::soundSettings(25, 800, 10000, 2) << QString() << QString();
     QTest::newRow("store clamped as on load")
         << QByteArray("73") << QStringList() << QByteArray("WPM=1\nFarnsworth=35\nVolume=99999\n")
-        << soundtest::soundSettings(3, 800, 32767, 20);
+        << soundtest::soundSettings(3, 800, 32767, 20) << QString() << QString();
     QTest::newRow("negative farnsworth")
         << QByteArray("SOS SOS") << QStringList({"--farnsworth", "-2"}) << QByteArray()
-        << soundtest::soundSettings(20, 800, 10000, -2);
+        << soundtest::soundSettings(20, 800, 10000, -2) << QString() << QString();
     QTest::newRow("fastest speed")
         << QByteArray("HELLO WORLD") << QStringList({"--wpm", "2116"}) << QByteArray()
-        << soundtest::soundSettings(2116, 800, 10000, 0);
+        << soundtest::soundSettings(2116, 800, 10000, 0) << QString() << QString();
     QTest::newRow("prosigns and lower-case Danish letters")
         << QByteArray("<ka> r\xe6kke \xf8 \xe5 <ar>") << QStringList() << QByteArray()
-        << soundtest::soundSettings(20, 800, 10000, 0);
+        << soundtest::soundSettings(20, 800, 10000, 0) << QString() << QString();
     QTest::newRow("empty input") << QByteArray() << QStringList() << QByteArray()
-                                 << soundtest::soundSettings(20, 800, 10000, 0);
+                                 << soundtest::soundSettings(20, 800, 10000, 0) << QString() << QString();
     QTest::newRow("every byte value") << allBytes() << QStringList({"--wpm", "40"}) << QByteArray()
-                                      << soundtest::soundSettings(40, 800, 10000, 0);
+                                      << soundtest::soundSettings(40, 800, 10000, 0) << QString()
+                                      << QStringLiteral("sendes som pauser: U+0000, U+0001,");
+    QTest::newRow("UTF-8 Danish capitals")
+        << QByteArray("\xc3\x86\xc3\x98\xc3\x85") << QStringList() << QByteArray()
+        << soundtest::soundSettings(20, 800, 10000, 0) << QStringLiteral("ÆØÅ") << QString();
+    QTest::newRow("UTF-8 with a byte order mark")
+        << QByteArray("\xef\xbb\xbfr\xc3\xa6kke \xc3\xbc") << QStringList() << QByteArray()
+        << soundtest::soundSettings(20, 800, 10000, 0) << QStringLiteral("række ü") << QString();
+    QTest::newRow("UTF-8 beyond Windows-1252, named")
+        << QByteArray("E\xc5\x82" "E\xe2\x82\xac") << QStringList() << QByteArray()
+        << soundtest::soundSettings(20, 800, 10000, 0) << QStringLiteral("EłE€")
+        << QStringLiteral("sendes som pauser: \"ł\", \"€\".\n");
+    QTest::newRow("not UTF-8 after a byte order mark")
+        << QByteArray("\xef\xbb\xbf\xe6") << QStringList() << QByteArray()
+        << soundtest::soundSettings(20, 800, 10000, 0) << QString()
+        << QStringLiteral("sendes som pauser: \"Ï\", \"»\", \"¿\".\n");
 }
 
 void CwSendTest::wavMatchesEngine()
@@ -297,6 +325,8 @@ void CwSendTest::wavMatchesEngine()
     QFETCH(QStringList, options);
     QFETCH(QByteArray, store);
     QFETCH(Settings, sound);
+    QFETCH(QString, typed);
+    QFETCH(QString, warning);
     if (!store.isEmpty()) {
         const QString dir = config() + QStringLiteral("/Telvok's Morsetræningsprogram");
         QVERIFY(QDir().mkpath(dir));
@@ -307,12 +337,15 @@ void CwSendTest::wavMatchesEngine()
 
     const Run r = runTool(config(), options + QStringList({"-o", out, path(QStringLiteral("in.txt"))}));
     QVERIFY2(r.exitCode == 0, qPrintable(r.err));
-    QVERIFY(r.err.isEmpty());
+    if (warning.isEmpty())
+        QVERIFY2(r.err.isEmpty(), qPrintable(r.err));
+    else
+        QVERIFY2(r.err.startsWith(QLatin1String("telvok-cw-send: ")) && r.err.contains(warning), qPrintable(r.err));
     const QByteArray data = wavData(readAll(out));
     QVERIFY(!data.isEmpty());
     QCOMPARE(data.size() % (2 * morse::kHalfSamples), 0);
 
-    const QString text = cp1252::upper(cp1252::decode(input)) + u' ';
+    const QString text = cp1252::upper(typed.isNull() ? cp1252::decode(input) : typed) + u' ';
     const std::vector<std::int16_t> expected = soundtest::renderHalves(sound, text);
     QCOMPARE(size_t(data.size()), 2 * expected.size());
     QVERIFY(soundtest::toSamples(data) == expected);
@@ -379,6 +412,86 @@ void CwSendTest::lineBreaksKept()
     const qsizetype broken = distance("E" + separator + "E");
     QCOMPARE(plain, qsizetype(4 + farnsworth) * kDot);
     QCOMPARE(broken - plain, qsizetype(extraUnits) * kDot);
+}
+
+void CwSendTest::fromShell_data()
+{
+    // Run by sh with $TOOL and the folder $D holding in.txt ("PARIS"), a name that
+    // is not UTF-8, \xe6ble.txt ("EEE"), and the names Qt would make of such names,
+    // U+FFFD ble.txt ("TTT") and U+FFFD ble.wav.
+    QTest::addColumn<QString>("script");
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QString>("message");   // on standard error; empty: nothing there
+    QTest::addColumn<QString>("sent");      // the text in $D/out.wav; null: no such file
+
+    const QString e6 = QStringLiteral("$(printf '\\346')");
+    QTest::newRow("input named in bytes that are not UTF-8")
+        << "\"$TOOL\" -o \"$D/out.wav\" \"$D/" + e6 + "ble.txt\"" << 0 << QString() << QStringLiteral("EEE");
+    QTest::newRow("missing input named in bytes that are not UTF-8")
+        << QStringLiteral("\"$TOOL\" -o \"$D/out.wav\" \"$D/$(printf '\\347')ble.txt\"") << 2
+        << QStringLiteral("/\\xe7ble.txt\" findes ikke.") << QString();
+    const QString refused = QStringLiteral("/\\xe6ble.wav\": navnet indeholder bytes, der ikke er UTF-8");
+    QTest::newRow("output named in bytes that are not UTF-8")
+        << "\"$TOOL\" -o \"$D/" + e6 + "ble.wav\" \"$D/in.txt\"" << 2 << refused << QString();
+    QTest::newRow("output name after =")
+        << "\"$TOOL\" \"--output=$D/" + e6 + "ble.wav\" \"$D/in.txt\"" << 2 << refused << QString();
+    QTest::newRow("output name joined to -o")
+        << "\"$TOOL\" \"-o$D/" + e6 + "ble.wav\" \"$D/in.txt\"" << 2 << refused << QString();
+    QTest::newRow("closed standard input")
+        << QStringLiteral("\"$TOOL\" -o \"$D/out.wav\" <&-") << 2
+        << QStringLiteral("telvok-cw-send: standardinput er lukket; der er ingen tekst at sende.\n") << QString();
+    QTest::newRow("closed standard output")
+        << QStringLiteral("\"$TOOL\" -o - \"$D/in.txt\" >&-") << 2
+        << QStringLiteral("standardoutput er lukket") << QString();
+    QTest::newRow("standard output into a file")
+        << QStringLiteral("\"$TOOL\" -o - \"$D/in.txt\" >\"$D/out.wav\"") << 0 << QString()
+        << QStringLiteral("PARIS");
+    QTest::newRow("standard output through a pipe")
+        << QStringLiteral("{ \"$TOOL\" -o - \"$D/in.txt\"; echo $? >\"$D/rc\"; } | cat >\"$D/out.wav\"; "
+                          "exit $(cat \"$D/rc\")")
+        << 0 << QString() << QStringLiteral("PARIS");
+    QTest::newRow("the system's reason in Danish")
+        << QStringLiteral("\"$TOOL\" -o /proc/version \"$D/in.txt\"") << 2
+        << QStringLiteral("kan ikke skrive \"/proc/version\": ") << QString();
+}
+
+void CwSendTest::fromShell()
+{
+    QFETCH(QString, script);
+    QFETCH(int, exitCode);
+    QFETCH(QString, message);
+    QFETCH(QString, sent);
+    const QString dir = m_dir->path();
+    const QByteArray notUtf8 = nativenames::join(dir, "\xe6" "ble.txt");
+    const QByteArray twinText = nativenames::join(dir, "\xef\xbf\xbd" "ble.txt");
+    const QByteArray twinSound = nativenames::join(dir, "\xef\xbf\xbd" "ble.wav");
+    QVERIFY(testfiles::writeFile(path(QStringLiteral("in.txt")), "PARIS"));
+    QVERIFY(nativenames::writeFile(notUtf8, "EEE"));
+    QVERIFY(nativenames::writeFile(twinText, "TTT"));
+    QVERIFY(nativenames::writeFile(twinSound, "OLD"));
+
+    QProcess p;
+    prepare(p, config(), {QStringLiteral("TOOL=") + toolPath(), QStringLiteral("D=") + dir});
+    p.start(QStringLiteral("/bin/sh"), {QStringLiteral("-c"), script});
+    QVERIFY(p.waitForFinished(60000));
+    const QString err = QString::fromLocal8Bit(p.readAllStandardError());
+    QCOMPARE(p.exitStatus(), QProcess::NormalExit);
+    QVERIFY2(p.exitCode() == exitCode, qPrintable(err));
+    if (message.isEmpty())
+        QVERIFY2(err.isEmpty(), qPrintable(err));
+    QVERIFY2(err.contains(message), qPrintable(err));
+    for (const char *english : {"No such", "Resource", "error", "denied"})
+        QVERIFY2(!err.contains(QLatin1String(english)), qPrintable(err));
+
+    // The files Qt's decoding would have named are never touched.
+    QCOMPARE(nativenames::readAll(twinText), QByteArray("TTT"));
+    QCOMPARE(nativenames::readAll(twinSound), QByteArray("OLD"));
+    QVERIFY(!nativenames::exists(nativenames::join(dir, "\xe6" "ble.wav")));
+    const QString out = path(QStringLiteral("out.wav"));
+    QCOMPARE(QFile::exists(out), !sent.isNull());
+    if (!sent.isNull())
+        QVERIFY(soundtest::toSamples(wavData(readAll(out)))
+                == soundtest::renderHalves(soundtest::soundSettings(20, 800, 10000, 0), sent + u' '));
 }
 
 void CwSendTest::interruptedWhileReadingLeavesNoFile()

@@ -3,10 +3,11 @@
 #include "Tool.h"
 
 #include "program/ProgramInfo.h"
+#include "engine/FileName.h"
 #include "engine/constants.h"
 
 #include <QCommandLineParser>
-#include <QTranslator>
+#include <QFile>
 
 #include <limits>
 
@@ -15,123 +16,119 @@ namespace {
 
 // Highest tone in hertz: half the sample rate and above alias to a lower tone.
 constexpr int kMaxTone = morse::kSampleRate / 2 - 1;
-
-// The parser's own messages in Danish, worded as the tool's other messages.
-class ParserMessages : public QTranslator {
-public:
-    QString translate(const char *context, const char *sourceText, const char *disambiguation,
-                      int n) const override
-    {
-        Q_UNUSED(disambiguation);
-        Q_UNUSED(n);
-        if (qstrcmp(context, "QCommandLineParser") != 0)
-            return QString();
-        if (qstrcmp(sourceText, "Missing value after '%1'.") == 0)
-            return CwSend::tr("tilvalget %1 mangler en værdi.");
-        if (qstrcmp(sourceText, "Unexpected value after '%1'.") == 0)
-            return CwSend::tr("tilvalget %1 tager ingen værdi.");
-        return QString();
-    }
-    bool isEmpty() const override { return false; }
-};
+// A character is followed by 3 + F dot lengths of silence, and the engine never
+// leaves less than one: a lower value would not be what is heard.
+constexpr int kMinFarnsworth = -2;
 
 struct NumberOption {
-    QCommandLineOption option;
+    const char *name;
+    const char *valueName;
     int min;
     int max;
     std::optional<int> Options::*field;
 };
 
-bool takesValue(const QString &name)
+constexpr NumberOption kNumbers[] = {
+    {"wpm", "N", morse::kMinWpm, morse::kMaxWpm, &Options::wpm},
+    {"farnsworth", "F", kMinFarnsworth, morse::kMaxFarnsworth, &Options::farnsworth},
+    {"tone", "HZ", 1, kMaxTone, &Options::tone},
+    {"volume", "A", 0, morse::kMaxVolume, &Options::volume},
+};
+
+const QCommandLineOption kHelp(QStringList{QStringLiteral("h"), QStringLiteral("help")});
+const QCommandLineOption kVersion(QStringLiteral("version"));
+const QCommandLineOption kOutput(QStringList{QStringLiteral("o"), QStringLiteral("output")}, QString(),
+                                 QStringLiteral("FIL"));
+
+QCommandLineOption numberOption(const NumberOption &number)
 {
-    static const QStringList names = {QStringLiteral("o"), QStringLiteral("output"),
-                                      QStringLiteral("wpm"), QStringLiteral("farnsworth"),
-                                      QStringLiteral("tone"), QStringLiteral("volume")};
-    return names.contains(name);
+    return QCommandLineOption(QLatin1String(number.name), QString(), QLatin1String(number.valueName));
 }
 
-// The argument, as the user wrote it, in which the parser met the unknown option
-// name: "-wpm", not the "w" the parser reports.
-QString givenOption(const QStringList &arguments, const QString &unknown)
+void addOptions(QCommandLineParser &parser)
 {
-    for (qsizetype i = 1; i < arguments.size(); ++i) {
-        const QString &arg = arguments[i];
-        if (arg == u"--")
-            break;
-        if (arg.startsWith(u"--")) {
-            const QString name = arg.mid(2).section(u'=', 0, 0);
-            if (name == unknown)
-                return QStringLiteral("--") + name;
-            if (takesValue(name) && !arg.contains(u'='))
-                ++i;
-        } else if (arg.startsWith(u'-') && arg.size() > 1) {
-            for (qsizetype c = 1; c < arg.size(); ++c) {
-                const QString name(arg[c]);
-                if (name == unknown)
-                    return arg;
-                if (takesValue(name)) {
-                    if (c + 1 == arg.size())
-                        ++i;
-                    break;
-                }
-            }
+    // "-wpm" is three short options, so it is refused rather than taken for "--wpm".
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsCompactedShortOptions);
+    parser.addOptions({kHelp, kVersion, kOutput});
+    for (const NumberOption &number : kNumbers)
+        parser.addOption(numberOption(number));
+}
+
+// Why the parser refused the command line, naming the argument as the user wrote
+// it: the parser runs on ever longer beginnings of the line until it meets the
+// argument it cannot take.
+QString parseProblem(const QStringList &arguments)
+{
+    QCommandLineParser parser;
+    addOptions(parser);
+    for (qsizetype k = 1; k < arguments.size(); ++k) {
+        if (parser.parse(arguments.first(k + 1)))
+            continue;
+        const QString &argument = arguments[k];
+        if (!parser.unknownOptionNames().isEmpty())
+            return CwSend::tr("ukendt tilvalg: %1").arg(argument);
+        if (argument.contains(u'='))
+            return CwSend::tr("tilvalget %1 tager ingen værdi.").arg(argument.section(u'=', 0, 0));
+        // An option whose value may still follow.
+        if (k + 1 == arguments.size())
+            return CwSend::tr("tilvalget %1 mangler en værdi.").arg(argument);
+    }
+    return CwSend::tr("kommandolinjen kan ikke læses.");
+}
+
+bool lossy(const QByteArray &native)
+{
+    return !filename::decodesExactly(native);
+}
+
+// The system's bytes of the input's name: the argument it was decoded from. Several
+// different arguments that decode to the same text leave it open which file is meant.
+std::optional<QByteArray> nativeInput(const QString &input, const QList<QByteArray> &nativeArguments)
+{
+    QList<QByteArray> candidates;
+    for (qsizetype i = 1; i < nativeArguments.size(); ++i) {
+        const QByteArray &native = nativeArguments[i];
+        if (lossy(native) && QFile::decodeName(native) == input && !candidates.contains(native))
+            candidates.append(native);
+    }
+    if (candidates.size() > 1)
+        return std::nullopt;
+    return candidates.isEmpty() ? QFile::encodeName(input) : candidates.first();
+}
+
+// The argument the output name came from, when its bytes are not UTF-8: the name
+// Qt made of it would write to another file.
+std::optional<QByteArray> lossyOutput(const QString &output, const QList<QByteArray> &nativeArguments)
+{
+    if (!output.contains(QChar::ReplacementCharacter))
+        return std::nullopt;
+    for (qsizetype i = 1; i < nativeArguments.size(); ++i) {
+        const QByteArray &native = nativeArguments[i];
+        const QString decoded = QFile::decodeName(native);
+        if (lossy(native) && decoded.endsWith(output)) {
+            // "--output=NAME" and "-oNAME": only the name.
+            const qsizetype prefix = decoded.size() - output.size();
+            return native.sliced(QFile::encodeName(decoded.first(prefix)).size());
         }
     }
-    return unknown.size() == 1 ? QStringLiteral("-") + unknown : QStringLiteral("--") + unknown;
-}
-
-// "-o" or "--output", as it was last given.
-QString givenOutputName(const QStringList &arguments)
-{
-    QString name = QStringLiteral("-o");
-    for (qsizetype i = 1; i < arguments.size() && arguments[i] != u"--"; ++i) {
-        if (arguments[i].startsWith(u"--output"))
-            name = QStringLiteral("--output");
-        else if (arguments[i].startsWith(u"-o"))
-            name = QStringLiteral("-o");
-    }
-    return name;
+    return std::nullopt;
 }
 
 } // namespace
 
-std::optional<Options> parseArguments(const QStringList &arguments, QString *error)
+std::optional<Options> parseArguments(const QStringList &arguments,
+                                      const QList<QByteArray> &nativeArguments, QString *error)
 {
     QCommandLineParser parser;
-    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsCompactedShortOptions);
-    const QCommandLineOption help(QStringList{QStringLiteral("h"), QStringLiteral("help")});
-    const QCommandLineOption version(QStringLiteral("version"));
-    const QCommandLineOption output(QStringList{QStringLiteral("o"), QStringLiteral("output")}, QString(),
-                                    QStringLiteral("FIL"));
-    const NumberOption numbers[] = {
-        {QCommandLineOption(QStringLiteral("wpm"), QString(), QStringLiteral("N")), morse::kMinWpm,
-         morse::kMaxWpm, &Options::wpm},
-        {QCommandLineOption(QStringLiteral("farnsworth"), QString(), QStringLiteral("F")),
-         std::numeric_limits<qint16>::min(), morse::kMaxFarnsworth, &Options::farnsworth},
-        {QCommandLineOption(QStringLiteral("tone"), QString(), QStringLiteral("HZ")), 1, kMaxTone,
-         &Options::tone},
-        {QCommandLineOption(QStringLiteral("volume"), QString(), QStringLiteral("A")), 0,
-         morse::kMaxVolume, &Options::volume},
-    };
-    parser.addOptions({help, version, output});
-    for (const NumberOption &n : numbers)
-        parser.addOption(n.option);
-
-    ParserMessages danish;
-    QCoreApplication::installTranslator(&danish);
-    const bool parsed = parser.parse(arguments);
-    QCoreApplication::removeTranslator(&danish);
-    if (!parsed) {
-        const QStringList unknown = parser.unknownOptionNames();
-        *error = unknown.isEmpty()
-                     ? parser.errorText()
-                     : CwSend::tr("ukendt tilvalg: %1").arg(givenOption(arguments, unknown.first()));
+    addOptions(parser);
+    if (!parser.parse(arguments)) {
+        *error = parseProblem(arguments);
         return std::nullopt;
     }
 
     Options options;
-    options.help = parser.isSet(help);
-    options.version = parser.isSet(version);
+    options.help = parser.isSet(kHelp);
+    options.version = parser.isSet(kVersion);
     const QStringList files = parser.positionalArguments();
     if (files.size() > 1) {
         *error = CwSend::tr("der kan kun angives én fil (\"%1\" og \"%2\").").arg(files[0], files[1]);
@@ -142,18 +139,39 @@ std::optional<Options> parseArguments(const QStringList &arguments, QString *err
         *error = CwSend::tr("filnavnet er tomt; brug \"-\" for standardinput.");
         return std::nullopt;
     }
-    if (parser.isSet(output)) {
-        options.output = parser.values(output).constLast();
+    if (!nativeArguments.isEmpty()) {
+        const std::optional<QByteArray> native = nativeInput(options.input, nativeArguments);
+        if (!native) {
+            *error = CwSend::tr("flere filnavne, der ikke er UTF-8, læses som \"%1\"; "
+                                "det er uklart, hvilken fil der menes.")
+                         .arg(options.input);
+            return std::nullopt;
+        }
+        options.nativeInput = *native;
+    }
+    if (parser.isSet(kOutput)) {
+        options.output = parser.values(kOutput).constLast();
         if (options.output->isEmpty()) {
-            *error = CwSend::tr("tilvalget %1 mangler et filnavn.").arg(givenOutputName(arguments));
+            *error = CwSend::tr("tilvalget %1 mangler et filnavn.")
+                         .arg(arguments.contains(QStringLiteral("--output="))
+                                      || arguments.contains(QStringLiteral("--output"))
+                                  ? QStringLiteral("--output")
+                                  : QStringLiteral("-o"));
+            return std::nullopt;
+        }
+        if (const std::optional<QByteArray> native = lossyOutput(*options.output, nativeArguments)) {
+            *error = CwSend::tr("kan ikke skrive \"%1\": navnet indeholder bytes, der ikke er UTF-8, "
+                                "og ville pege på en anden fil.")
+                         .arg(filename::shown(*native));
             return std::nullopt;
         }
     }
-    for (const NumberOption &number : numbers) {
-        if (!parser.isSet(number.option))
+    for (const NumberOption &number : kNumbers) {
+        const QCommandLineOption option = numberOption(number);
+        if (!parser.isSet(option))
             continue;
-        const QString name = QStringLiteral("--") + number.option.names().constFirst();
-        const QString value = parser.values(number.option).constLast();
+        const QString name = QStringLiteral("--") + QLatin1String(number.name);
+        const QString value = parser.values(option).constLast();
         bool ok = false;
         const qlonglong n = value.toLongLong(&ok, 10);
         if (!ok) {
@@ -180,8 +198,11 @@ QString helpText()
                "\n"
                "Sender teksten i filen som morse gennem lydkortet, eller teksten fra\n"
                "standardinput, når ingen fil eller \"-\" er angivet. Filen læses som\n"
-               "Windows-1252 og sendes, som den står, linjeskift med; små bogstaver\n"
-               "sendes som store. Der kan højst sendes %8 MB tekst.\n"
+               "UTF-8, når den begynder med et byte order mark eller er gyldig UTF-8,\n"
+               "ellers som Windows-1252, og sendes, som den står, linjeskift med; små\n"
+               "bogstaver sendes som store. Tegn, der ikke findes i morsealfabetet,\n"
+               "nævnes på standardfejl og bliver til pauser. Der kan højst sendes %8 MB\n"
+               "tekst.\n"
                "\n"
                "Tilvalg (alle værdier er hele tal):\n"
                "  --wpm N             hastighed i ord pr. minut, %2 til %3\n"
@@ -191,18 +212,20 @@ QString helpText()
                "  -o, --output FIL    skriv lyden i en fil i stedet for at spille den;\n"
                "                      filnavnets endelse vælger formatet: .mp3 (MP3),\n"
                "                      .ogg (Ogg Vorbis), .flac (FLAC), ellers WAV\n"
-               "                      (PCM, mono, 44100 Hz, 16 bit)\n"
+               "                      (PCM, mono, 44100 Hz, 16 bit); \"-\" skriver WAV\n"
+               "                      til standardoutput\n"
                "  -h, --help          vis denne hjælp\n"
                "  --version           vis versionen\n"
                "\n"
                "Værdier, der ikke er angivet, hentes fra indstillingerne i %7.\n"
                "\n"
                "Afslutningskoder: 0 sendt; 2 fejl (ukendt tilvalg, forkert værdi, filen\n"
-               "kan ikke læses eller skrives, intet lydkort); 130 afbrudt med Ctrl+C.\n")
+               "kan ikke læses eller skrives, intet i teksten kan sendes, intet\n"
+               "lydkort); 130 afbrudt med Ctrl+C.\n")
         .arg(kToolName)
         .arg(morse::kMinWpm)
         .arg(morse::kMaxWpm)
-        .arg(std::numeric_limits<qint16>::min())
+        .arg(kMinFarnsworth)
         .arg(morse::kMaxFarnsworth)
         .arg(morse::kMaxVolume)
         .arg(program::title())

@@ -1,5 +1,7 @@
 #include "Tool.h"
 
+#include "SystemWords.h"
+
 #include <cstdlib>
 
 namespace cwsend {
@@ -52,8 +54,7 @@ QString fileProblem(FileTarget::Error error, const QString &systemReason)
     case E::Failed:
         break;
     }
-    return systemReason.isEmpty() ? CwSend::tr("ukendt fejl")
-                                  : CwSend::tr("systemet svarer \"%1\"").arg(systemReason);
+    return systemWords(systemReason);
 }
 
 int fail(const QString &message)

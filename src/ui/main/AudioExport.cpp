@@ -1,6 +1,7 @@
 #include "main/AudioExport.h"
 
 #include "program/ProgramInfo.h"
+#include "engine/FileName.h"
 #include "engine/SendText.h"
 #include "engine/constants.h"
 
@@ -92,6 +93,13 @@ QString AudioExport::askFileName(const QString &textFileName)
         if (!soundfile::hasSoundExtension(path))
             path += u'.' + soundfile::extension(chosenFormat());
         m_directory = QFileInfo(path).absolutePath();
+        // A name Qt could not decode may stand for another file: never write there.
+        if (!filename::isExact(path)) {
+            QMessageBox::critical(&m_owner, tr("Gem lyd som"),
+                                  tr("Navnet indeholder tegn, der ikke er UTF-8, og kan derfor ikke "
+                                     "bruges. Giv filen eller mappen et nyt navn."));
+            continue;
+        }
         if (!QFileInfo::exists(path))
             return path;
         const auto answer = QMessageBox::warning(

@@ -2,6 +2,7 @@
 
 #include "program/ProgramInfo.h"
 #include "engine/Cp1252.h"
+#include "engine/FileName.h"
 #include "engine/FileTarget.h"
 #include "main/TextBox.h"
 
@@ -21,6 +22,11 @@ namespace {
 
 const char *const kTextFilter = QT_TRANSLATE_NOOP("FileCommands", "Tekstfiler(*.txt)");
 const char *const kAllFilter = QT_TRANSLATE_NOOP("FileCommands", "Alle filer(*.*)");
+const char *const kTextExtension = "txt";
+// Under a name Qt could not decode, a file dialog's choice may name another file.
+const char *const kInexactName = QT_TRANSLATE_NOOP(
+    "FileCommands", "Navnet indeholder tegn, der ikke er UTF-8, og kan derfor ikke bruges. "
+                    "Giv filen eller mappen et nyt navn.");
 
 } // namespace
 
@@ -34,6 +40,7 @@ void FileCommands::newText()
     m_box.setWordWrapMode(m_wordWrap);
     m_box.setText(QString());
     m_fileName.clear();
+    m_encoding = textfile::Encoding::Windows1252;
 }
 
 void FileCommands::open()
@@ -66,7 +73,9 @@ bool FileCommands::load(const QString &path)
     const QFileInfo info(path);
     // Only a regular file: a pipe would block the window until someone writes to
     // it, a device like /dev/zero never ends.
-    if (info.exists() && !info.isFile()) {
+    if (!filename::isExact(path)) {
+        reason = tr(kInexactName);
+    } else if (info.exists() && !info.isFile()) {
         reason = info.isDir() ? tr("Det er en mappe.") : tr("Det er ikke en almindelig fil.");
     } else if (info.size() > kMaxFileBytes) {
         reason = tooLarge(info.size());
@@ -90,7 +99,8 @@ bool FileCommands::load(const QString &path)
         return false;
     }
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    const QString text = textfile::textFromBytes(bytes);
+    textfile::Encoding encoding = textfile::Encoding::Windows1252;
+    const QString text = textfile::textFromBytes(bytes, &encoding);
     // The box lays out a word wider than itself in time that grows with the square
     // of its length (a 1 MB word takes over a minute); breaking anywhere is linear.
     m_box.setWordWrapMode(textfile::longestWord(text) > kLongWordChars ? QTextOption::WrapAnywhere
@@ -98,6 +108,7 @@ bool FileCommands::load(const QString &path)
     m_box.setText(text);
     QApplication::restoreOverrideCursor();
     m_fileName = path;
+    m_encoding = encoding;
     m_status.setText(QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath()));
     return true;
 }
@@ -112,8 +123,14 @@ QString FileCommands::tooLarge(qint64 bytes) const
 
 bool FileCommands::saveTo(const QString &path)
 {
+    if (!filename::isExact(path)) {
+        QMessageBox::critical(&m_owner, program::title(),
+                              tr("Filen kunne ikke gemmes.") + QLatin1String("\n\n")
+                                  + QDir::toNativeSeparators(path) + QLatin1Char('\n') + tr(kInexactName));
+        return false;
+    }
     bool lossy = false;
-    const QByteArray bytes = textfile::bytesFromText(m_box.Text(), &lossy);
+    const QByteArray bytes = textfile::bytesFromText(m_box.Text(), m_encoding, &lossy);
     if (lossy) {
         const auto answer = QMessageBox::warning(
             &m_owner, program::title(),
@@ -159,6 +176,8 @@ QString FileCommands::askFileName(Dialog kind)
     QFileDialog dialog(&m_owner, opening ? tr("Åbn") : tr("Gem som"));
     dialog.setOption(QFileDialog::DontUseNativeDialog);
     dialog.setAcceptMode(opening ? QFileDialog::AcceptOpen : QFileDialog::AcceptSave);
+    // Asked below, about the name with the extension the filter adds.
+    dialog.setOption(QFileDialog::DontConfirmOverwrite);
     dialog.setFileMode(opening ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
     const QString textFilter = tr(kTextFilter);
     const QString allFilter = tr(kAllFilter);
@@ -174,11 +193,31 @@ QString FileCommands::askFileName(Dialog kind)
         dialog.selectFile(m_fileName);
     else if (!m_directory.isEmpty())
         dialog.setDirectory(m_directory);
-    if (dialog.exec() != QDialog::Accepted)
-        return QString();
-    const QString path = dialog.selectedFiles().value(0);
-    rememberDirectory(path);
-    return path;
+    for (;;) {
+        if (dialog.exec() != QDialog::Accepted)
+            return QString();
+        QString path = dialog.selectedFiles().value(0);
+        rememberDirectory(path);
+        if (opening || path.isEmpty())
+            return path;
+        // A text file gets its extension, or "Å&bn..." would not show it.
+        if (dialog.selectedNameFilter() == textFilter && QFileInfo(path).suffix().isEmpty()
+            && !path.endsWith(u'.'))
+            path += u'.' + QLatin1String(kTextExtension);
+        if (confirmReplace(path))
+            return path;
+        dialog.selectFile(path);
+    }
+}
+
+bool FileCommands::confirmReplace(const QString &path)
+{
+    if (!QFileInfo::exists(path))
+        return true;
+    return QMessageBox::warning(&m_owner, tr("Gem som"),
+                                tr("%1 findes allerede.\nVil du erstatte den?").arg(QFileInfo(path).fileName()),
+                                QMessageBox::Yes | QMessageBox::No, QMessageBox::No)
+           == QMessageBox::Yes;
 }
 
 void FileCommands::rememberDirectory(const QString &path)

@@ -1,6 +1,7 @@
 #pragma once
 // The "&Filer" menu's work: the current file name, the open and save dialogs, and
-// reading and writing text files as Windows-1252 bytes with CR LF line ends.
+// reading and writing text files with CR LF line ends, in the encoding the file was
+// read in (Windows-1252 for a new text).
 
 #include "engine/FileTarget.h"
 #include "engine/TextFile.h"
@@ -23,6 +24,8 @@ public:
 
     // Empty: the text has no file yet.
     QString fileName() const { return m_fileName; }
+    // How the text was read, and how "&Gem" and "Gem so&m..." write it.
+    textfile::Encoding encoding() const { return m_encoding; }
 
     void newText();     // "&Ny"
     void open();        // "Å&bn...": the dialog, then load()
@@ -37,14 +40,15 @@ public:
     static constexpr qsizetype kLongWordChars = 1000;
 
     // Reads the whole file before anything changes. On failure (no regular file,
-    // above kMaxFileBytes, unreadable) the text, the file name and the status panel
-    // stay as they were and a message says why.
+    // above kMaxFileBytes, unreadable, a name that is not UTF-8 and so may address
+    // another file) the text, the file name and the status panel stay as they were
+    // and a message says why.
     bool load(const QString &path);
     // Writes through a FileTarget: a regular file through a temporary file that
     // replaces it only when complete, so a failure leaves the old file intact; a
     // device or FIFO in place; other special files refused. False: not written
-    // (failure, or the user declined to write unencodable characters as '?'), the
-    // file name unchanged.
+    // (failure, a name that is not UTF-8, or the user declined to write unencodable
+    // characters as '?'), the file name unchanged.
     bool saveTo(const QString &path);
 
     // The words under "Filen kunne ikke gemmes." for a failed save.
@@ -55,11 +59,13 @@ private:
     QString askFileName(Dialog kind);
     void rememberDirectory(const QString &path);
     QString tooLarge(qint64 bytes) const;
+    bool confirmReplace(const QString &path);
 
     QWidget &m_owner;
     TextBox &m_box;
     QLabel &m_status;
     QString m_fileName;
+    textfile::Encoding m_encoding = textfile::Encoding::Windows1252;
     QString m_directory;    // where the last dialog was confirmed
     QTextOption::WrapMode m_wordWrap;   // the box's own mode, for texts without long words
 };

@@ -5,6 +5,7 @@
 #include "support/FileDialogs.h"
 #include "support/MainWindow.h"
 #include "support/ModalDriver.h"
+#include "support/NativeNames.h"
 #include "support/RootTools.h"
 #include "support/TestFiles.h"
 
@@ -47,6 +48,7 @@ private slots:
     void saveThroughDialog_data();
     void saveThroughDialog();
     void cancelAndFullDisk();
+    void nameNotUtf8();
 
 private:
     void saveAs(ModalDriver &driver);
@@ -139,6 +141,24 @@ void AudioExportTest::saveThroughDialog()
     saveAs(driver);
     QCOMPARE(offered, filter.isEmpty() ? seen.filters.value(0) : filter);
     QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files | QDir::Hidden), before);
+}
+
+void AudioExportTest::nameNotUtf8()
+{
+    // The dialog shows "\xe6lyd.wav" as U+FFFD "lyd.wav": writing under that text
+    // would make a second file, or replace one really named so.
+    const QByteArray native = nativenames::join(m_dir->path(), "\xe6" "lyd.wav");
+    QVERIFY(nativenames::writeFile(native, "old"));
+    m_window->Text1()->setText(QStringLiteral("cq de oz1abc"));
+    ModalDriver driver;
+    driver.then(answerFileDialog(m_dir->filePath(QStringLiteral("\uFFFDlyd.wav"))));
+    driver.thenMessage();
+    driver.then([](QWidget *w) { static_cast<QDialog *>(w)->reject(); });   // asked again
+    saveAs(driver);
+    QCOMPARE(driver.messages.size(), 1);
+    QVERIFY2(driver.messages[0].contains(QStringLiteral("ikke er UTF-8")), qPrintable(driver.messages[0]));
+    QCOMPARE(nativenames::readAll(native), QByteArray("old"));
+    QVERIFY(!QFile::exists(m_dir->filePath(QStringLiteral("\uFFFDlyd.wav"))));
 }
 
 void AudioExportTest::cancelAndFullDisk()

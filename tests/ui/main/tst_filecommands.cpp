@@ -6,6 +6,7 @@
 #include "support/CiSkip.h"
 #include "support/FileDialogs.h"
 #include "support/ModalDriver.h"
+#include "support/NativeNames.h"
 #include "support/RootTools.h"
 #include "support/TestFiles.h"
 
@@ -19,6 +20,8 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <sys/stat.h>
 
 using namespace testfiles;
 
@@ -40,6 +43,12 @@ private slots:
     void writeText();
     void openAndSaveAddsOneLine();
     void everyByteRoundTrips();
+    void encodingKept_data();
+    void encodingKept();
+    void namesNotUtf8_data();
+    void namesNotUtf8();
+    void saveAsExtension_data();
+    void saveAsExtension();
     void loadFails_data();
     void loadFails();
     void loadUnreadable();
@@ -165,6 +174,146 @@ void FileCommandsTest::everyByteRoundTrips()
     QVERIFY(m_files->saveTo(out));
     // The line read got CR LF in the box, and saving adds one more.
     QCOMPARE(readAll(out), bytes + "\r\n\r\n");
+}
+
+void FileCommandsTest::encodingKept_data()
+{
+    // A file read and saved unchanged gets back every byte it had, in its own
+    // encoding, and the one CR LF every save adds; a character added after loading
+    // is written in that encoding too.
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QString>("text");          // in the box, before the added character
+    QTest::addColumn<QByteArray>("added");      // "Ω" as the file's encoding writes it; empty: asked, '?'
+    const QString danish = QStringLiteral("rød grød med fløde æ Å\r\n");
+    QTest::newRow("Windows-1252") << QByteArray("r\xf8" "d gr\xf8" "d med fl\xf8" "de \xe6 \xc5\r\n") << danish
+                                  << QByteArray();
+    QTest::newRow("UTF-8") << danish.toUtf8() << danish << QByteArray("\xce\xa9");
+    QTest::newRow("UTF-8 with a byte order mark") << "\xef\xbb\xbf" + danish.toUtf8() << danish
+                                                  << QByteArray("\xce\xa9");
+    QTest::newRow("plain ASCII") << QByteArray("CQ DE OZ1ABC\r\n") << QStringLiteral("CQ DE OZ1ABC\r\n")
+                                 << QByteArray();
+    QTest::newRow("byte order mark and an empty line") << QByteArray("\xef\xbb\xbf\r\n") << QStringLiteral("\r\n")
+                                           << QByteArray("\xce\xa9");
+    QTest::newRow("not UTF-8 after a byte order mark")
+        << QByteArray("\xef\xbb\xbf\xe6\r\n") << QStringLiteral("ï»¿æ\r\n") << QByteArray();
+    QTest::newRow("UTF-8 lead byte cut off at the end")
+        << QByteArray("\xc3\xa6\xc3") << QStringLiteral("Ã¦Ã\r\n") << QByteArray();
+    QTest::newRow("encoded surrogate") << QByteArray("\xed\xa0\x80") << QStringLiteral("í\u00A0€\r\n")
+                                       << QByteArray();
+    QTest::newRow("overlong slash") << QByteArray("\xc0\xaf") << QStringLiteral("À¯\r\n") << QByteArray();
+}
+
+void FileCommandsTest::encodingKept()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, text);
+    QFETCH(QByteArray, added);
+    const QString path = m_dir->filePath(QStringLiteral("kept.txt"));
+    QVERIFY(writeFile(path, bytes));
+    QVERIFY(m_files->load(path));
+    QCOMPARE(m_box->Text(), text);
+    m_files->save();
+    QCOMPARE(readAll(path), bytes + (bytes.endsWith("\r\n") ? "\r\n" : "\r\n\r\n"));
+
+    QVERIFY(m_files->load(path));
+    m_box->setText(m_box->Text() + QStringLiteral("Ω"));
+    ModalDriver driver;
+    if (added.isEmpty())
+        driver.thenMessage(QMessageBox::Ok);    // asked before '?' is written
+    m_files->save();
+    QCOMPARE(driver.messages.size(), added.isEmpty() ? 1 : 0);
+    QVERIFY(readAll(path).endsWith((added.isEmpty() ? QByteArray("?") : added) + "\r\n"));
+
+    // "&Ny" starts a Windows-1252 text again.
+    m_files->newText();
+    m_box->setText(QStringLiteral("æ"));
+    QVERIFY(m_files->saveTo(path));
+    QCOMPARE(readAll(path), QByteArray("\xe6\r\n"));
+}
+
+void FileCommandsTest::namesNotUtf8_data()
+{
+    // Folder "dir" holds the names in bytes; the path is what a file dialog makes of
+    // them, U+FFFD for every byte that is not UTF-8.
+    QTest::addColumn<QByteArrayList>("names");
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<bool>("usable");
+    const QString twin = QStringLiteral("\uFFFDble.txt");
+    QTest::newRow("not UTF-8") << QByteArrayList{"\xe6" "ble.txt"} << twin << false;
+    QTest::newRow("not UTF-8 beside its decoded twin")
+        << QByteArrayList{"\xe6" "ble.txt", "\xef\xbf\xbd" "ble.txt"} << twin << false;
+    QTest::newRow("U+FFFD that is really in the name") << QByteArrayList{"\xef\xbf\xbd" "ble.txt"} << twin << true;
+    QTest::newRow("folder not UTF-8") << QByteArrayList{"\xe6"} << QStringLiteral("\uFFFD/ny.txt") << false;
+    QTest::newRow("new name beside one that is not UTF-8")
+        << QByteArrayList{"\xe6" "ble.txt"} << QStringLiteral("\uFFFDbler.txt") << true;
+}
+
+void FileCommandsTest::namesNotUtf8()
+{
+    QFETCH(QByteArrayList, names);
+    QFETCH(QString, path);
+    QFETCH(bool, usable);
+    const QString dir = m_dir->filePath(QStringLiteral("dir"));
+    QVERIFY(QDir().mkpath(dir));
+    for (const QByteArray &name : names) {
+        const QByteArray native = nativenames::join(dir, name);
+        QVERIFY(name.endsWith(".txt") ? nativenames::writeFile(native, "OLD\r\n") : ::mkdir(native, 0755) == 0);
+    }
+    const QString full = dir + u'/' + path;
+    ModalDriver driver;
+    driver.thenMessage();
+    QCOMPARE(m_files->saveTo(full), usable);
+    QCOMPARE(driver.messages.size(), usable ? 0 : 1);
+    if (usable) {
+        QVERIFY(m_files->load(full));
+        QCOMPARE(m_box->Text(), QStringLiteral("typed text\r\n"));
+    } else {
+        QVERIFY2(driver.messages[0].contains(QStringLiteral("ikke er UTF-8")), qPrintable(driver.messages[0]));
+        driver.thenMessage();
+        QVERIFY(!m_files->load(full));
+        QCOMPARE(driver.messages.size(), 2);
+        QVERIFY(driver.messages[1].startsWith(QStringLiteral("Filen kunne ikke åbnes.")));
+        expectUnchanged(path);
+    }
+    // The files under the other names keep what they had.
+    for (const QByteArray &name : names) {
+        if (name.endsWith(".txt") && (!usable || QFile::decodeName(name) != path))
+            QCOMPARE(nativenames::readAll(nativenames::join(dir, name)), QByteArray("OLD\r\n"));
+    }
+}
+
+void FileCommandsTest::saveAsExtension_data()
+{
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("filter");
+    QTest::addColumn<QString>("saved");
+    const QString text = QStringLiteral("Tekstfiler(*.txt)");
+    const QString all = QStringLiteral("Alle filer(*.*)");
+    QTest::newRow("no extension, text filter") << "noter" << text << "noter.txt";
+    QTest::newRow("own extension kept") << "noter.md" << text << "noter.md";
+    QTest::newRow(".txt not doubled") << "noter.txt" << text << "noter.txt";
+    QTest::newRow("all files: as typed") << "noter" << all << "noter";
+    QTest::newRow("extension onto an existing file, asked") << "gammel" << text << "gammel.txt";
+}
+
+void FileCommandsTest::saveAsExtension()
+{
+    QFETCH(QString, typed);
+    QFETCH(QString, filter);
+    QFETCH(QString, saved);
+    const QString existing = m_dir->filePath(QStringLiteral("gammel.txt"));
+    QVERIFY(writeFile(existing, "OLD\r\n"));
+    m_box->setText(QStringLiteral("NYT"));
+    ModalDriver driver;
+    driver.then(answerFileDialog(m_dir->filePath(typed), filter));
+    driver.thenMessage(QMessageBox::Yes);
+    m_files->saveAs();
+    QCOMPARE(m_files->fileName(), m_dir->filePath(saved));
+    QCOMPARE(readAll(m_dir->filePath(saved)), QByteArray("NYT\r\n"));
+    // Only a file that was there is asked about.
+    QCOMPARE(driver.messages.size(), saved == QLatin1String("gammel.txt") ? 1 : 0);
+    if (saved != typed)
+        QVERIFY(!QFile::exists(m_dir->filePath(typed)));
 }
 
 void FileCommandsTest::loadFails_data()
