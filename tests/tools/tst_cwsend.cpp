@@ -188,12 +188,12 @@ void CwSendTest::rejectsBadArguments_data()
     row("wpm 2117", {o, out, QStringLiteral("--wpm"), QStringLiteral("2117"), in},
         QStringLiteral("--wpm skal være mellem 3 og 2116"));
     row("farnsworth 21", {o, out, QStringLiteral("--farnsworth"), QStringLiteral("21"), in},
-        QStringLiteral("--farnsworth skal være mellem -2 og 20"));
-    // Less than one dot length after a character cannot be sent: "EE" would sound as "I".
-    row("farnsworth -3", {o, out, QStringLiteral("--farnsworth"), QStringLiteral("-3"), in},
-        QStringLiteral("--farnsworth skal være mellem -2 og 20, ikke -3."));
+        QStringLiteral("--farnsworth skal være mellem -1 og 20"));
+    // One dot length after a character is the gap inside one: "EE" would sound as "I".
+    row("farnsworth -2", {o, out, QStringLiteral("--farnsworth"), QStringLiteral("-2"), in},
+        QStringLiteral("--farnsworth skal være mellem -1 og 20, ikke -2."));
     row("farnsworth below 16 bits", {o, out, QStringLiteral("--farnsworth=-32769"), in},
-        QStringLiteral("--farnsworth skal være mellem -2 og 20"));
+        QStringLiteral("--farnsworth skal være mellem -1 og 20"));
     row("tone 0", {o, out, QStringLiteral("--tone"), QStringLiteral("0"), in},
         QStringLiteral("--tone skal være mellem 1 og 22049"));
     row("tone above 16 bits", {o, out, QStringLiteral("--tone"), QStringLiteral("32768"), in},
@@ -290,8 +290,8 @@ void CwSendTest::wavMatchesEngine_data()
         << QByteArray("73") << QStringList() << QByteArray("WPM=1\nFarnsworth=35\nVolume=99999\n")
         << soundtest::soundSettings(3, 800, 32767, 20) << QString() << QString();
     QTest::newRow("negative farnsworth")
-        << QByteArray("SOS SOS") << QStringList({"--farnsworth", "-2"}) << QByteArray()
-        << soundtest::soundSettings(20, 800, 10000, -2) << QString() << QString();
+        << QByteArray("SOS SOS") << QStringList({"--farnsworth", "-1"}) << QByteArray()
+        << soundtest::soundSettings(20, 800, 10000, -1) << QString() << QString();
     QTest::newRow("fastest speed")
         << QByteArray("HELLO WORLD") << QStringList({"--wpm", "2116"}) << QByteArray()
         << soundtest::soundSettings(2116, 800, 10000, 0) << QString() << QString();
@@ -381,7 +381,7 @@ void CwSendTest::lineBreaksKept_data()
 
     QTest::newRow("CR LF") << QByteArray("\r\n") << 0 << 6;
     QTest::newRow("CR LF, farnsworth 2") << QByteArray("\r\n") << 2 << 10;
-    QTest::newRow("CR LF, farnsworth -2") << QByteArray("\r\n") << -2 << 2;
+    QTest::newRow("CR LF, farnsworth -1") << QByteArray("\r\n") << -1 << 4;
     QTest::newRow("LF alone") << QByteArray("\n") << 0 << 3;
     QTest::newRow("CR alone") << QByteArray("\r") << 0 << 3;
     QTest::newRow("blank line") << QByteArray("\r\n\r\n") << 1 << 16;

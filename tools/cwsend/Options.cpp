@@ -16,9 +16,10 @@ namespace {
 
 // Highest tone in hertz: half the sample rate and above alias to a lower tone.
 constexpr int kMaxTone = morse::kSampleRate / 2 - 1;
-// A character is followed by 3 + F dot lengths of silence, and the engine never
-// leaves less than one: a lower value would not be what is heard.
-constexpr int kMinFarnsworth = -2;
+// A character is followed by 3 + F dot lengths of silence. At one dot length (F = -2)
+// the gap between characters is the gap inside one, and "EE" sounds as "I": two
+// dot lengths is the least that keeps characters apart.
+constexpr int kMinFarnsworth = -1;
 
 struct NumberOption {
     const char *name;
