@@ -29,6 +29,19 @@ std::pair<QString, QString> splitKey(const QString &key)
     return {key.left(slash), key.mid(slash + 1)};
 }
 
+// Replaces the regular file (or new name) at path with bytes, only once every byte
+// has reached the file: the write buffer is flushed, and checked, before the commit.
+bool replaceFile(const QString &path, const QByteArray &bytes)
+{
+    FileTarget target;
+    if (!target.open(path) || target.isSequential() || !target.write(bytes))
+        return false;
+    auto *file = qobject_cast<QFileDevice *>(target.device());
+    if (!file || !file->flush())
+        return target.failFromDevice();
+    return target.commit();
+}
+
 // This process's session on each store file.
 std::shared_ptr<StoreSession> processSession(const QString &path)
 {
@@ -345,15 +358,11 @@ bool Store::write(const QByteArray &original, bool exists, const QByteArray &upd
     if (exists && !readsExactly()) {
         const QString backup = m_path + QStringLiteral(".bak");
         if (!QFileInfo::exists(backup)) {
-            FileTarget copy;
-            if (!copy.open(backup) || copy.isSequential() || !copy.write(original) || !copy.commit())
+            if (!replaceFile(backup, original))
                 return false;
         }
     }
-    FileTarget file;
-    // The store is a regular file or new: FileTarget replaces it only once every
-    // byte is written.
-    return file.open(m_path) && !file.isSequential() && file.write(updated) && file.commit();
+    return replaceFile(m_path, updated);
 }
 
 std::unique_ptr<Store> openUserStore()
