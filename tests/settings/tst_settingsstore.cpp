@@ -89,6 +89,8 @@ private slots:
     void everyKeyRoundTrips();
     void savesOnlyThisRunsChanges_data();
     void savesOnlyThisRunsChanges();
+    void sectionOfItsOwn_data();
+    void sectionOfItsOwn();
     void sizeLimit_data();
     void sizeLimit();
 
@@ -508,6 +510,46 @@ void SettingsStoreTest::savesOnlyThisRunsChanges()
         if (QString::fromLatin1(name) != key)
             QCOMPARE(after->storedText(QString::fromLatin1(name)), std::optional<QString>(QString::fromUtf8(good)));
     }
+}
+
+void SettingsStoreTest::sectionOfItsOwn_data()
+{
+    // A feature's section read with readOr and written with setValue: the same rules
+    // as the tables' (another writer's change kept, a value that fell back rewritten
+    // after the store was copied). A null other: nobody else writes.
+    QTest::addColumn<QString>("before");
+    QTest::addColumn<QString>("other");
+    QTest::addColumn<int>("mine");       // 0: the value read
+    QTest::addColumn<QString>("expected");
+    QTest::addColumn<bool>("backup");
+    QTest::newRow("another writer's level kept") << "3" << "5" << 0 << "5" << false;
+    QTest::newRow("own level written") << "3" << "5" << 7 << "7" << false;
+    QTest::newRow("missing level created") << QString() << QString() << 0 << "1" << false;
+    QTest::newRow("malformed level replaced") << "high" << QString() << 0 << "1" << true;
+}
+
+void SettingsStoreTest::sectionOfItsOwn()
+{
+    QFETCH(QString, before);
+    QFETCH(QString, other);
+    QFETCH(int, mine);
+    QFETCH(QString, expected);
+    QFETCH(bool, backup);
+    const QString path = rowStorePath();
+    const auto withLevel = [](const QString &level) {
+        return storeWith() + (level.isNull() ? QByteArray() : "[Extra]\nLevel=" + level.toUtf8() + '\n');
+    };
+    writeRaw(path, withLevel(before));
+    const StoreOpener run = storeOpenerAt(path);
+    const int level = readOr<int>(*run(), QStringLiteral("Extra"), QStringLiteral("Level"), 1,
+                                  [](const QString &t) { return std::optional<int>(toInt16(t)); });
+    if (!other.isNull())
+        writeRaw(path, withLevel(other));
+    const auto store = run();
+    store->setValue(QStringLiteral("Extra/Level"), QString::number(mine ? mine : level));
+    QVERIFY(store->sync());
+    QCOMPARE(openStoreAt(path)->storedText(QStringLiteral("Extra/Level")), std::optional<QString>(expected));
+    QCOMPARE(QFile::exists(path + ".bak"), backup);
 }
 
 void SettingsStoreTest::sizeLimit_data()
