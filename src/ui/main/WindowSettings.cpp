@@ -11,11 +11,7 @@ constexpr float kMaxTwips = 1.0e6f;         // 694 inches: 66 667 pixels at 96 d
 constexpr float kMinFontPoints = 1;
 constexpr float kMaxFontPoints = 1638;      // points: 23 inches, more than any screen shows
 
-const QStringList kGeometryKeys = {QStringLiteral("MainLeft"), QStringLiteral("MainTop"),
-                                   QStringLiteral("MainWidth"), QStringLiteral("MainHeight")};
-const QStringList kAlwaysKeys = {QStringLiteral("Skjul"), QStringLiteral("FontName"),
-                                 QStringLiteral("FontBold"), QStringLiteral("FontItalic"),
-                                 QStringLiteral("FontSize")};
+constexpr qsizetype kGeometryRows = 4;     // the table's first rows: left, top, width, height
 
 // A position or size far beyond any screen (pixels would overflow an int), a size of
 // zero or less, or a font size no font has is as malformed as a word.
@@ -26,15 +22,15 @@ const KeyTable<WindowSettings> &windowTable()
         const auto position = singleConversion(-kMaxTwips, kMaxTwips);
         const auto size = singleConversion(std::numeric_limits<float>::min(), kMaxTwips);
         return std::vector<KeyRow<W>>{
-            keyRow<W>(kGeometryKeys[0], &W::MainLeft, position),
-            keyRow<W>(kGeometryKeys[1], &W::MainTop, position),
-            keyRow<W>(kGeometryKeys[2], &W::MainWidth, size),
-            keyRow<W>(kGeometryKeys[3], &W::MainHeight, size),
-            keyRow<W>(kAlwaysKeys[0], &W::Skjul, booleanConversion()),
-            keyRow<W>(kAlwaysKeys[1], &W::FontName, textConversion()),
-            keyRow<W>(kAlwaysKeys[2], &W::FontBold, booleanConversion()),
-            keyRow<W>(kAlwaysKeys[3], &W::FontItalic, booleanConversion()),
-            keyRow<W>(kAlwaysKeys[4], &W::FontSize, singleConversion(kMinFontPoints, kMaxFontPoints)),
+            keyRow<W>(QStringLiteral("MainLeft"), &W::MainLeft, position),
+            keyRow<W>(QStringLiteral("MainTop"), &W::MainTop, position),
+            keyRow<W>(QStringLiteral("MainWidth"), &W::MainWidth, size),
+            keyRow<W>(QStringLiteral("MainHeight"), &W::MainHeight, size),
+            keyRow<W>(QStringLiteral("Skjul"), &W::Skjul, booleanConversion()),
+            keyRow<W>(QStringLiteral("FontName"), &W::FontName, textConversion()),
+            keyRow<W>(QStringLiteral("FontBold"), &W::FontBold, booleanConversion()),
+            keyRow<W>(QStringLiteral("FontItalic"), &W::FontItalic, booleanConversion()),
+            keyRow<W>(QStringLiteral("FontSize"), &W::FontSize, singleConversion(kMinFontPoints, kMaxFontPoints)),
         };
     }());
     return table;
@@ -52,7 +48,8 @@ WindowSettings loadWindowSettings(Store &store)
 
 bool saveWindowSettings(Store &store, const WindowSettings &window, bool withGeometry)
 {
-    return windowTable().save(store, window, withGeometry ? QStringList() : kAlwaysKeys);
+    const QStringList keys = windowTable().keys();
+    return windowTable().save(store, window, withGeometry ? keys : keys.mid(kGeometryRows));
 }
 
 bool saveSendingSettings(Store &store, const Settings &record)
