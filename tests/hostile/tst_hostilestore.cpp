@@ -125,6 +125,8 @@ private slots:
     void unreadableStore();
     void quitKeepsStore_data();
     void quitKeepsStore();
+    void quitKeepsOthersChanges_data();
+    void quitKeepsOthersChanges();
 
 private:
     // Starts the window on the store at path (m_window); false, with what it said,
@@ -333,6 +335,8 @@ void HostileStoreTest::unwritableStore_data()
     QTest::newRow("store is a directory") << "directory" << true;
     QTest::newRow("store below a regular file") << "below file" << true;
     QTest::newRow("malformed store on a read-only mount") << "read-only" << false;
+    QTest::newRow("store of 16 MiB the quit would make larger") << "16 MiB" << false;
+    QTest::newRow("full disk") << "full disk" << false;
 #ifdef Q_OS_UNIX
     QTest::newRow("store is a FIFO") << "fifo" << true;
     QTest::newRow("stale lock is a directory") << "lock" << false;
@@ -361,6 +365,30 @@ void HostileStoreTest::unwritableStore()
         stored = "\xef\xbb\xbf[CW]\nWPM=30\n\x01\xff=x\n";
         QVERIFY(writeFile(path, stored));
         QVERIFY(roottools::TmpfsMounts::remountReadOnly(dir));
+    } else if (what == QLatin1String("16 MiB")) {
+        // Without its font size: the quit adds that key, a store the next start
+        // could not read.
+        stored = storeText(QString(), {}).replace("FontSize=12\n", "") + "; ";
+        stored += QByteArray(settings::Store::kMaxBytes - stored.size() - 1, 'x') + '\n';
+        QVERIFY(writeFile(path, stored));
+    } else if (what == QLatin1String("full disk")) {
+        const QString dir = m_dir->filePath(QStringLiteral("full"));
+        if (!mounts.mount(dir, QStringLiteral("size=64k")))
+            SKIP_UNLESS_CI("mounting a tmpfs needs root");
+        path = dir + QStringLiteral("/store.ini");
+        stored = storeText(QString(), {}).replace("FontSize=12\n", "");
+        QVERIFY(writeFile(path, stored));
+        // Full but for one page, which the lock file takes: the new store cannot be written.
+        const QString spare = dir + QStringLiteral("/spare");
+        QVERIFY(writeFile(spare, QByteArray(4096, 's')));
+        QFile filler(dir + QStringLiteral("/filler"));
+        QVERIFY(filler.open(QIODevice::WriteOnly | QIODevice::Unbuffered));
+        for (qint64 chunk = 4096; chunk > 0; chunk /= 2) {
+            while (filler.write(QByteArray(chunk, '\0')) == chunk) {
+            }
+        }
+        filler.close();
+        QVERIFY(QFile::remove(spare));
     } else if (what == QLatin1String("lock")) {
         QVERIFY(writeFile(path, stored));
         QVERIFY(QDir().mkpath(path + QStringLiteral(".lock/inside")));
@@ -501,6 +529,43 @@ void HostileStoreTest::quitKeepsStore()
     Settings again;
     settings::HentIndstillinger(*settings::openStoreAt(path), again);
     QVERIFY(again == s);
+}
+
+void HostileStoreTest::quitKeepsOthersChanges_data()
+{
+    // What another writer saves while the window is open stays when it closes having
+    // changed nothing: an editor rewriting the store, or a second window on it.
+    QTest::addColumn<QString>("key");
+    QTest::addColumn<QByteArray>("other");
+    QTest::addColumn<bool>("secondWindow");
+    QTest::newRow("editor: font size") << "Settings/FontSize" << QByteArray("14") << false;
+    QTest::newRow("editor: font name") << "Settings/FontName" << QByteArray("DejaVu Sans") << false;
+    QTest::newRow("editor: hide option") << "Settings/Skjul" << QByteArray("False") << false;
+    QTest::newRow("editor: speed") << "CW/WPM" << QByteArray("33") << false;
+    QTest::newRow("second window: hide option") << "Settings/Skjul" << QByteArray("False") << true;
+}
+
+void HostileStoreTest::quitKeepsOthersChanges()
+{
+    QFETCH(QString, key);
+    QFETCH(QByteArray, other);
+    QFETCH(bool, secondWindow);
+    const QString path = m_dir->filePath(QStringLiteral("store.ini"));
+    QVERIFY(writeFile(path, storeText(QString(), {})));
+    QVERIFY(startsSilently(path));
+    if (secondWindow) {
+        // Another run of the program on the same store: a session of its own.
+        frmMain second(std::make_unique<SimulatedSoundDevice>(), settings::storeOpenerAt(path));
+        second.Form_Load();
+        second.menuItem(QStringLiteral("mnuIndstillingerSkjul"))->trigger();
+        QVERIFY(!second.hidesText());
+        second.close();
+    } else {
+        QVERIFY(writeFile(path, storeText(key, other)));
+    }
+    m_window->close();
+    QVERIFY2(m_watch->messages.isEmpty(), qPrintable(m_watch->messages.join(QLatin1String(" | "))));
+    QCOMPARE(settings::openStoreAt(path)->storedText(key), std::optional<QString>(QString::fromUtf8(other)));
 }
 
 QTEST_MAIN(HostileStoreTest)

@@ -11,6 +11,63 @@
 
 using namespace settings;
 
+Q_DECLARE_METATYPE(Settings)
+Q_DECLARE_METATYPE(WindowSettings)
+
+namespace {
+
+// A store in which every key differs from its default.
+const std::pair<const char *, const char *> kGoodStore[] = {
+    {"CW/WPM", "25"},        {"CW/Tone", "650"},      {"CW/Volume", "5000"},   {"CW/Farnsworth", "3"},
+    {"CW/N", "002"},         {"CW/T", "579"},         {"CW/Tekst1", "T1"},     {"CW/Tekst2", "T2"},
+    {"CW/Tekst3", "T3"},     {"CW/Tekst4", "T4"},     {"CW/Tekst5", "T5"},     {"CW/Tekst6", "T6"},
+    {"CW/Tekst7", "T7"},     {"CW/Tekst8", "T8"},
+    {"Settings/MainLeft", "1500"},  {"Settings/MainTop", "1200"},  {"Settings/MainWidth", "7000"},
+    {"Settings/MainHeight", "6000"}, {"Settings/Skjul", "True"},   {"Settings/FontName", "Courier New"},
+    {"Settings/FontBold", "True"},  {"Settings/FontItalic", "True"}, {"Settings/FontSize", "12"},
+};
+
+// The INI text of the good store with key's value replaced (a null value: the key
+// left out).
+QByteArray storeWith(const QString &key = {}, const QString &value = {})
+{
+    QByteArray ini;
+    QString section;
+    for (const auto &[name, good] : kGoodStore) {
+        const QString full = QString::fromLatin1(name);
+        if (full.section(u'/', 0, 0) != section) {
+            section = full.section(u'/', 0, 0);
+            ini += '[' + section.toUtf8() + "]\n";
+        }
+        if (full == key && value.isNull())
+            continue;
+        ini += full.section(u'/', 1).toUtf8() + '=' + (full == key ? value.toUtf8() : QByteArray(good)) + '\n';
+    }
+    return ini;
+}
+
+// The records the good store loads as.
+Settings goodCw()
+{
+    Settings s;
+    s.giWPM = 25;
+    s.giTone = 650;
+    s.glVolume = 5000;
+    s.giFarnsworth = 3;
+    s.gsN = QStringLiteral("002");
+    s.gsT = QStringLiteral("579");
+    for (size_t i = 0; i < s.gsTekst.size(); ++i)
+        s.gsTekst[i] = QStringLiteral("T%1").arg(i + 1);
+    return s;
+}
+
+WindowSettings goodWindow()
+{
+    return {1500, 1200, 7000, 6000, true, QStringLiteral("Courier New"), true, true, 12};
+}
+
+} // namespace
+
 class SettingsStoreTest : public QObject {
     Q_OBJECT
 private slots:
@@ -28,6 +85,14 @@ private slots:
     void windowSettings_data();
     void windowSettings();
     void minimisedKeepsGeometry();
+    void everyKeyRoundTrips_data();
+    void everyKeyRoundTrips();
+    void savesOnlyThisRunsChanges_data();
+    void savesOnlyThisRunsChanges();
+    void sectionOfItsOwn_data();
+    void sectionOfItsOwn();
+    void sizeLimit_data();
+    void sizeLimit();
 
 private:
     QString storePath(const QString &name) const { return m_dir.filePath(name); }
@@ -35,7 +100,7 @@ private:
     QString rowStorePath() const
     {
         return m_dir.filePath(QString::fromLatin1(QTest::currentTestFunction()) + "-"
-                              + QString::fromLatin1(QTest::currentDataTag()) + ".ini");
+                              + QString::fromLatin1(QTest::currentDataTag()).replace(u'/', u'-') + ".ini");
     }
     void writeRaw(const QString &path, const QByteArray &ini) { QVERIFY(testfiles::writeFile(path, ini)); }
     QTemporaryDir m_dir;
@@ -290,6 +355,241 @@ void SettingsStoreTest::minimisedKeepsGeometry()
     QCOMPARE(back.MainWidth, 7200.5f);
     QCOMPARE(back.FontName, QStringLiteral("Liberation Mono"));
     QCOMPARE(back.Skjul, true);
+}
+
+void SettingsStoreTest::everyKeyRoundTrips_data()
+{
+    // Each key once, with another value than the good store's: it must load into its
+    // own member and no other, and be written back under its own name.
+    QTest::addColumn<QString>("key");
+    QTest::addColumn<QString>("stored");
+    QTest::addColumn<Settings>("cw");
+    QTest::addColumn<WindowSettings>("window");
+    const auto cw = [](auto change) { Settings s = goodCw(); change(s); return s; };
+    const auto win = [](auto change) { WindowSettings w = goodWindow(); change(w); return w; };
+    const auto row = [](const char *key, const char *stored, const Settings &s, const WindowSettings &w) {
+        QTest::newRow(key) << QString::fromLatin1(key) << QString::fromUtf8(stored) << s << w;
+    };
+    const WindowSettings w0 = goodWindow();
+    const Settings s0 = goodCw();
+    row("CW/WPM", "31", cw([](Settings &s) { s.giWPM = 31; }), w0);
+    row("CW/Tone", "725", cw([](Settings &s) { s.giTone = 725; }), w0);
+    row("CW/Volume", "7777", cw([](Settings &s) { s.glVolume = 7777; }), w0);
+    row("CW/Farnsworth", "-4", cw([](Settings &s) { s.giFarnsworth = -4; }), w0);
+    row("CW/N", "117", cw([](Settings &s) { s.gsN = QStringLiteral("117"); }), w0);
+    row("CW/T", "RST 5NN", cw([](Settings &s) { s.gsT = QStringLiteral("RST 5NN"); }), w0);
+    for (int i = 0; i < 8; ++i) {
+        const QByteArray key = "CW/Tekst" + QByteArray::number(i + 1);
+        QTest::newRow(key.constData()) << QString::fromLatin1(key) << QStringLiteral("ÆØÅ %1").arg(i)
+                                       << cw([i](Settings &s) { s.gsTekst[size_t(i)] = QStringLiteral("ÆØÅ %1").arg(i); })
+                                       << w0;
+    }
+    row("Settings/MainLeft", "-250,5", s0, win([](WindowSettings &w) { w.MainLeft = -250.5f; }));
+    row("Settings/MainTop", "333", s0, win([](WindowSettings &w) { w.MainTop = 333; }));
+    row("Settings/MainWidth", "8001", s0, win([](WindowSettings &w) { w.MainWidth = 8001; }));
+    row("Settings/MainHeight", "5002", s0, win([](WindowSettings &w) { w.MainHeight = 5002; }));
+    row("Settings/Skjul", "False", s0, win([](WindowSettings &w) { w.Skjul = false; }));
+    row("Settings/FontName", "DejaVu Sans Mono", s0, win([](WindowSettings &w) { w.FontName = QStringLiteral("DejaVu Sans Mono"); }));
+    row("Settings/FontBold", "False", s0, win([](WindowSettings &w) { w.FontBold = false; }));
+    row("Settings/FontItalic", "False", s0, win([](WindowSettings &w) { w.FontItalic = false; }));
+    row("Settings/FontSize", "10,5", s0, win([](WindowSettings &w) { w.FontSize = 10.5f; }));
+}
+
+void SettingsStoreTest::everyKeyRoundTrips()
+{
+    QFETCH(QString, key);
+    QFETCH(QString, stored);
+    QFETCH(Settings, cw);
+    QFETCH(WindowSettings, window);
+    const QString path = rowStorePath();
+    const QByteArray ini = storeWith(key, stored);
+    writeRaw(path, ini);
+    const StoreOpener run = storeOpenerAt(path);
+    Settings s;
+    HentIndstillinger(*run(), s);
+    const WindowSettings w = loadWindowSettings(*run());
+    QCOMPARE(s, cw);
+    QVERIFY(w == window);
+
+    // Saved unchanged: not a byte changes.
+    QVERIFY(GemIndstillinger(*run(), s));
+    QVERIFY(saveWindowSettings(*run(), w, true));
+    QCOMPARE(testfiles::readAll(path), ini);
+    QVERIFY(!QFile::exists(path + ".bak"));
+
+    // Saved into an empty store: every key written under its own name, read back the same.
+    const QString copy = path + ".copy";
+    const StoreOpener other = storeOpenerAt(copy);
+    QVERIFY(GemIndstillinger(*other(), s));
+    QVERIFY(saveWindowSettings(*other(), w, true));
+    QCOMPARE(storeOpenerAt(copy)()->storedText(key), std::optional<QString>(stored));
+    Settings back;
+    HentIndstillinger(*storeOpenerAt(copy)(), back);
+    QCOMPARE(back, cw);
+    QVERIFY(loadWindowSettings(*storeOpenerAt(copy)()) == window);
+}
+
+void SettingsStoreTest::savesOnlyThisRunsChanges_data()
+{
+    // key: the key in question (its value null when absent at the start); other: what
+    // another writer saves while this run is open ("file": an editor, "run": a second
+    // window on the same store; empty: nobody); mine: the value this run gives the
+    // key (empty: it leaves it alone); expected: the key's text after this run's save.
+    QTest::addColumn<QString>("key");
+    QTest::addColumn<QString>("before");
+    QTest::addColumn<QString>("otherWay");
+    QTest::addColumn<QString>("other");
+    QTest::addColumn<QString>("mine");
+    QTest::addColumn<QString>("expected");
+    QTest::addColumn<bool>("backup");
+    const QString fs = QStringLiteral("Settings/FontSize");
+    const QString wpm = QStringLiteral("CW/WPM");
+    QTest::newRow("another writer's font size kept") << fs << "12" << "file" << "14" << "" << "14" << false;
+    QTest::newRow("another window's font size kept") << fs << "12" << "run" << "14" << "" << "14" << false;
+    QTest::newRow("first run: another window's font size kept") << fs << QString() << "run" << "14" << "" << "14" << false;
+    QTest::newRow("another writer's speed kept") << wpm << "25" << "file" << "30" << "" << "30" << false;
+    QTest::newRow("another window's speed kept") << wpm << "25" << "run" << "30" << "" << "30" << false;
+    QTest::newRow("own font size over another's") << fs << "12" << "file" << "14" << "16" << "16" << false;
+    QTest::newRow("own speed over another window's") << wpm << "25" << "run" << "30" << "40" << "40" << false;
+    QTest::newRow("own change back to the default") << fs << "12" << "" << "" << "9" << "9" << false;
+    QTest::newRow("missing key created") << fs << QString() << "" << "" << "" << "9" << false;
+    QTest::newRow("malformed value replaced") << fs << "huge" << "" << "" << "" << "9" << true;
+    QTest::newRow("malformed value mended by another writer") << fs << "huge" << "file" << "14" << "" << "14" << false;
+    QTest::newRow("bounded speed replaced") << wpm << "5000" << "" << "" << "" << "2116" << true;
+    QTest::newRow("malformed speed mended by another window") << wpm << "fast" << "run" << "30" << "" << "30" << true;
+}
+
+void SettingsStoreTest::savesOnlyThisRunsChanges()
+{
+    QFETCH(QString, key);
+    QFETCH(QString, before);
+    QFETCH(QString, otherWay);
+    QFETCH(QString, other);
+    QFETCH(QString, mine);
+    QFETCH(QString, expected);
+    QFETCH(bool, backup);
+    const QString path = rowStorePath();
+    QFile::remove(path);
+    QFile::remove(path + ".bak");
+    writeRaw(path, storeWith(key, before));
+    const bool cwKey = key.startsWith(QLatin1String("CW/"));
+    const auto set = [&](Settings &s, WindowSettings &w, const QString &text) {
+        if (cwKey)
+            s.giWPM = qint16(text.toInt());
+        else
+            w.FontSize = text.toFloat();
+    };
+    const auto save = [&](Store &store, const Settings &s, const WindowSettings &w) {
+        return cwKey ? GemIndstillinger(store, s) : saveWindowSettings(store, w, true);
+    };
+
+    const StoreOpener run = storeOpenerAt(path);
+    Settings s;
+    HentIndstillinger(*run(), s);
+    WindowSettings w = loadWindowSettings(*run());
+
+    if (otherWay == QLatin1String("file")) {
+        writeRaw(path, storeWith(key, other));
+    } else if (otherWay == QLatin1String("run")) {
+        const StoreOpener second = storeOpenerAt(path);
+        Settings s2;
+        HentIndstillinger(*second(), s2);
+        WindowSettings w2 = loadWindowSettings(*second());
+        set(s2, w2, other);
+        QVERIFY(save(*second(), s2, w2));
+    }
+    if (!mine.isEmpty())
+        set(s, w, mine);
+    QVERIFY(save(*run(), s, w));
+
+    const auto after = openStoreAt(path);
+    QCOMPARE(after->storedText(key), std::optional<QString>(expected));
+    QCOMPARE(QFile::exists(path + ".bak"), backup);
+    // Every other key is as the good store has it.
+    for (const auto &[name, good] : kGoodStore) {
+        if (QString::fromLatin1(name) != key)
+            QCOMPARE(after->storedText(QString::fromLatin1(name)), std::optional<QString>(QString::fromUtf8(good)));
+    }
+}
+
+void SettingsStoreTest::sectionOfItsOwn_data()
+{
+    // A feature's section read with readOr and written with setValue: the same rules
+    // as the tables' (another writer's change kept, a value that fell back rewritten
+    // after the store was copied). A null other: nobody else writes.
+    QTest::addColumn<QString>("before");
+    QTest::addColumn<QString>("other");
+    QTest::addColumn<int>("mine");       // 0: the value read
+    QTest::addColumn<QString>("expected");
+    QTest::addColumn<bool>("backup");
+    QTest::newRow("another writer's level kept") << "3" << "5" << 0 << "5" << false;
+    QTest::newRow("own level written") << "3" << "5" << 7 << "7" << false;
+    QTest::newRow("missing level created") << QString() << QString() << 0 << "1" << false;
+    QTest::newRow("malformed level replaced") << "high" << QString() << 0 << "1" << true;
+}
+
+void SettingsStoreTest::sectionOfItsOwn()
+{
+    QFETCH(QString, before);
+    QFETCH(QString, other);
+    QFETCH(int, mine);
+    QFETCH(QString, expected);
+    QFETCH(bool, backup);
+    const QString path = rowStorePath();
+    const auto withLevel = [](const QString &level) {
+        return storeWith() + (level.isNull() ? QByteArray() : "[Extra]\nLevel=" + level.toUtf8() + '\n');
+    };
+    writeRaw(path, withLevel(before));
+    const StoreOpener run = storeOpenerAt(path);
+    const int level = readOr<int>(*run(), QStringLiteral("Extra"), QStringLiteral("Level"), 1,
+                                  [](const QString &t) { return std::optional<int>(toInt16(t)); });
+    if (!other.isNull())
+        writeRaw(path, withLevel(other));
+    const auto store = run();
+    store->setValue(QStringLiteral("Extra/Level"), QString::number(mine ? mine : level));
+    QVERIFY(store->sync());
+    QCOMPARE(openStoreAt(path)->storedText(QStringLiteral("Extra/Level")), std::optional<QString>(expected));
+    QCOMPARE(QFile::exists(path + ".bak"), backup);
+}
+
+void SettingsStoreTest::sizeLimit_data()
+{
+    // size: the store's size before the save; wpm: the speed saved (one digit more
+    // makes the store a byte larger).
+    QTest::addColumn<qint64>("size");
+    QTest::addColumn<int>("wpm");
+    QTest::addColumn<bool>("saved");
+    QTest::addColumn<int>("loaded");
+    const qint64 max = Store::kMaxBytes;
+    QTest::newRow("16 MiB, same size") << max << 30 << true << 30;
+    QTest::newRow("16 MiB, one byte more") << max << 300 << false << 25;
+    QTest::newRow("a byte under, grows to 16 MiB") << max - 1 << 300 << true << 300;
+    QTest::newRow("larger than 16 MiB: not read, not written") << max + 1 << 30 << false << 20;
+}
+
+void SettingsStoreTest::sizeLimit()
+{
+    QFETCH(qint64, size);
+    QFETCH(int, wpm);
+    QFETCH(bool, saved);
+    QFETCH(int, loaded);
+    const QString path = rowStorePath();
+    // Every key there, so that the save adds none.
+    QByteArray ini = storeWith() + "; ";
+    ini += QByteArray(size - ini.size() - 1, 'x') + '\n';
+    QCOMPARE(ini.size(), size);
+    writeRaw(path, ini);
+    const StoreOpener run = storeOpenerAt(path);
+    Settings s;
+    HentIndstillinger(*run(), s);
+    s.giWPM = qint16(wpm);
+    QCOMPARE(GemIndstillinger(*run(), s), saved);
+    if (!saved)
+        QVERIFY(testfiles::readAll(path) == ini);
+    // Whatever was saved, the next start reads it.
+    Settings next;
+    HentIndstillinger(*storeOpenerAt(path)(), next);
+    QCOMPARE(int(next.giWPM), loaded);
 }
 
 QTEST_GUILESS_MAIN(SettingsStoreTest)

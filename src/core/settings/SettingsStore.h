@@ -1,20 +1,44 @@
 #pragma once
 // The persistent settings store: one INI file per user, every value kept as text
-// and converted in the user's locale; section "CW" holds the sending settings (the
-// main window reads and writes its own section "Settings" through the same store).
+// and converted in the user's locale. Section "CW" holds the sending settings (its
+// keys in CwSection.cpp); the main window keeps its own section "Settings", and
+// every further section its own key table (settings/KeyTable.h).
 
+#include "settings/Conversions.h"
 #include "settings/Settings.h"
 
 #include <QByteArray>
-#include <QLocale>
+#include <QHash>
 #include <QStringList>
 
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <vector>
 
 namespace settings {
+
+// What one run of the program read from a store and has written to it since, key by
+// key: a save writes only the keys whose values this run changed, so that what
+// another writer saved in the meantime stays.
+class StoreSession {
+public:
+    struct Key {
+        std::optional<QString> stored;   // the text in the file when it was read (nullopt: absent)
+        std::optional<QString> value;    // the text of the value the run took (nullopt: unknown)
+        bool fellBack = false;           // stored could not be used as it stands
+    };
+    std::optional<Key> find(const QString &key) const;
+    void note(const QString &key, Key what);
+    // Only when nothing is noted for key yet.
+    void noteFirst(const QString &key, Key what);
+    std::vector<std::pair<QString, Key>> fellBack() const;
+
+private:
+    mutable std::mutex m_mutex;
+    QHash<QString, Key> m_keys;
+};
 
 // One INI file, read whole when the store is opened. A save rewrites only the
 // lines of the values that changed and keeps every other byte of the file: lines
@@ -24,31 +48,46 @@ namespace settings {
 // and unmatched quotes included). Bytes that are not UTF-8 are Windows-1252.
 class Store {
 public:
-    explicit Store(const QString &path);
+    // session: what this run read and wrote; null gives the store a session of its own.
+    explicit Store(const QString &path, std::shared_ptr<StoreSession> session = {});
 
     QString fileName() const { return m_path; }
 
-    // Keys are "Section/Key", as "CW/WPM".
+    // Keys are "Section/Key", as "CW/WPM". The first value read of a key is what
+    // this run took from the store, unless a key table notes otherwise.
     std::optional<QString> value(const QString &key) const;
-    bool contains(const QString &key) const { return value(key).has_value(); }
+    bool contains(const QString &key) const { return storedText(key).has_value(); }
     QStringList childKeys(const QString &section) const;
-    // Takes effect at sync(); a value equal to the stored one changes nothing.
+    // Takes effect at sync(). A value equal to the one this run read is no change:
+    // it does not replace what another writer saved since.
     void setValue(const QString &key, const QString &text);
 
-    // Writes the changed values under the store's lock (waiting at most 2 s).
-    // False when the store could not be read (not a regular file, no access),
-    // the lock was not had, or the file could not be written; the file is then
-    // as it was. Before the first write of a store that could not be read exactly
-    // (not UTF-8, lines or values it does not understand), its bytes are copied to
+    // Writes the changed values under the store's lock (waiting at most 2 s), onto
+    // the file as it is then. False when the store could not be read (not a regular
+    // file, no access, larger than kMaxBytes), the lock was not had, the result would
+    // be larger than kMaxBytes, or the file could not be written in full; the file is
+    // then as it was. Before the first write of a store that could not be read
+    // exactly (not UTF-8, lines it does not understand, a value of a known section
+    // that falls back to its default or is bounded), its bytes are copied to
     // "<name>.bak", when no such copy exists yet.
     bool sync();
 
-    // A value was unusable and falls back to a default: the store was not read
-    // exactly, and is copied before its first write.
-    void markInexact() { m_inexact = true; }
+    // The stored text of key, noting nothing.
+    std::optional<QString> storedText(const QString &key) const;
+    // What this run took for key (a key table's load): the stored text, the text of
+    // the value taken, and whether that value fell back or was bounded.
+    void noteLoaded(const QString &key, const std::optional<QString> &stored, const QString &value,
+                    bool fellBack);
+    // A value of key was unusable and falls back to a default: the store is copied
+    // before the key is rewritten.
+    void markFallback(const QString &key);
+    // The store as a whole was not read exactly: it is copied before its next write.
+    void markInexact() { m_marked = true; }
 
     // How long sync() waits for another writer's lock, in milliseconds.
     static constexpr int kLockWaitMs = 2000;
+    // The largest store read, and so the largest written.
+    static constexpr qint64 kMaxBytes = qint64(16) << 20;
 
 private:
     struct Line {
@@ -60,11 +99,15 @@ private:
     };
     bool read(QByteArray *bytes, bool *exists);
     void parse(const QByteArray &bytes);
-    QByteArray apply() const;
+    bool readsExactly() const;
+    QByteArray apply(const std::vector<std::pair<QString, QString>> &changes) const;
+    bool write(const QByteArray &original, bool exists, const QByteArray &updated);
 
     QString m_path;
+    std::shared_ptr<StoreSession> m_session;
     bool m_readable = true;     // false: the file exists and could not be read
-    bool m_inexact = false;
+    bool m_inexact = false;     // what parse() found
+    bool m_marked = false;      // markInexact()
     std::vector<Line> m_lines;
     std::vector<std::pair<QString, QString>> m_changes;   // key, text, in order
 };
@@ -75,16 +118,22 @@ using StoreOpener = std::function<std::unique_ptr<Store>()>;
 
 // The user's store: "<config folder>/<title>/<title>.ini", where the config folder
 // is the user's (XDG_CONFIG_HOME or ~/.config on Linux) and title the program title.
+// Every store a process opens on one file shares one session: the process is one run.
 std::unique_ptr<Store> openUserStore();
 
-// A store at an explicit path (tests and tools).
+// A store at an explicit path (tests and tools), in this process's session for it.
 std::unique_ptr<Store> openStoreAt(const QString &path);
+
+// An opener of stores at path that share a session of their own: another run of the
+// program on the same file (tests of two windows on one store).
+StoreOpener storeOpenerAt(const QString &path);
 
 // The stored text of "section/key", or nullopt when the key is absent.
 std::optional<QString> readText(const Store &store, const QString &section, const QString &key);
 
 // A converted value, or the fallback when the key is absent or its text does not
-// convert (which the store notes: the text is lost at the next save of the key).
+// convert (which the store notes: the text is replaced at the next save of the key,
+// after the store was copied).
 template <typename T, typename Convert>
 T readOr(Store &store, const QString &section, const QString &key, T fallback, Convert convert)
 {
@@ -93,7 +142,7 @@ T readOr(Store &store, const QString &section, const QString &key, T fallback, C
         return fallback;
     const std::optional<T> value = convert(*text);
     if (!value)
-        store.markInexact();
+        store.markFallback(section + u'/' + key);
     return value.value_or(fallback);
 }
 
@@ -102,25 +151,8 @@ T readOr(Store &store, const QString &section, const QString &key, T fallback, C
 // Speed, volume and spacing are then brought into the range the engine can handle.
 void HentIndstillinger(Store &store, Settings &record);
 
-// Writes all 14 "CW" keys in order, atomically. False: the store could not be written.
-// A value of section "CW" that fell back to a default has the store copied first;
-// a caller that knows other sections reads them before, for the same reason.
+// Writes the "CW" keys this run changed (all 14 on a store that lacks them), in
+// order, atomically. False: the store could not be written.
 bool GemIndstillinger(Store &store, const Settings &record);
-
-// --- Text conversions, as the store and the dialogs use them ----------------------
-// A decimal number, optionally fractional, rounded to the nearest integer with ties
-// to even; nullopt when it is no number or does not fit [min, max].
-std::optional<qint64> toInteger(const QString &text, const QLocale &locale, qint64 min, qint64 max);
-std::optional<qint16> toInt16(const QString &text, const QLocale &locale = QLocale::system());
-std::optional<qint32> toInt32(const QString &text, const QLocale &locale = QLocale::system());
-std::optional<float> toSingle(const QString &text, const QLocale &locale = QLocale::system());
-// "True"/"False" in any letter case, or a number (0 is False).
-std::optional<bool> toBoolean(const QString &text, const QLocale &locale = QLocale::system());
-
-// Plain decimal digits, "-" only when negative.
-QString integerText(qint64 value);
-// The shortest text that reads back as the same single, in the user's locale.
-QString singleText(float value, const QLocale &locale = QLocale::system());
-QString booleanText(bool value);
 
 } // namespace settings

@@ -1,76 +1,59 @@
 #include "main/WindowSettings.h"
 
-#include "settings/SettingsStore.h"
+#include "settings/KeyTable.h"
 
 #include <limits>
 
 namespace settings {
 namespace {
 
-const QString kSectionSettings = QStringLiteral("Settings");
 constexpr float kMaxTwips = 1.0e6f;         // 694 inches: 66 667 pixels at 96 dpi
 constexpr float kMinFontPoints = 1;
 constexpr float kMaxFontPoints = 1638;      // points: 23 inches, more than any screen shows
 
-// Reads both sections once more, so that the store knows whether any value of it
-// falls back to a default (and the store must be copied before it is written).
-void noteFallbacks(Store &store)
+constexpr qsizetype kGeometryRows = 4;     // the table's first rows: left, top, width, height
+
+// A position or size far beyond any screen (pixels would overflow an int), a size of
+// zero or less, or a font size no font has is as malformed as a word.
+const KeyTable<WindowSettings> &windowTable()
 {
-    Settings scratch;
-    HentIndstillinger(store, scratch);
-    loadWindowSettings(store);
+    using W = WindowSettings;
+    static const KeyTable<W> table(QStringLiteral("Settings"), W(), [] {
+        const auto position = singleConversion(-kMaxTwips, kMaxTwips);
+        const auto size = singleConversion(std::numeric_limits<float>::min(), kMaxTwips);
+        return std::vector<KeyRow<W>>{
+            keyRow<W>(QStringLiteral("MainLeft"), &W::MainLeft, position),
+            keyRow<W>(QStringLiteral("MainTop"), &W::MainTop, position),
+            keyRow<W>(QStringLiteral("MainWidth"), &W::MainWidth, size),
+            keyRow<W>(QStringLiteral("MainHeight"), &W::MainHeight, size),
+            keyRow<W>(QStringLiteral("Skjul"), &W::Skjul, booleanConversion()),
+            keyRow<W>(QStringLiteral("FontName"), &W::FontName, textConversion()),
+            keyRow<W>(QStringLiteral("FontBold"), &W::FontBold, booleanConversion()),
+            keyRow<W>(QStringLiteral("FontItalic"), &W::FontItalic, booleanConversion()),
+            keyRow<W>(QStringLiteral("FontSize"), &W::FontSize, singleConversion(kMinFontPoints, kMaxFontPoints)),
+        };
+    }());
+    return table;
 }
+
+// The store knows the window's section in every process that links the window.
+[[maybe_unused]] const SectionTable &kWindowSection = windowTable();
 
 } // namespace
 
 WindowSettings loadWindowSettings(Store &store)
 {
-    const WindowSettings d;
-    WindowSettings w;
-    const auto boolean = [](const QString &t) { return toBoolean(t); };
-    // A position or size far beyond any screen (pixels would overflow an int), a
-    // size of zero or less, or a font size no font has is as malformed as a word.
-    const auto within = [](float min, float max) {
-        return [min, max](const QString &t) {
-            const std::optional<float> v = toSingle(t);
-            return v && *v >= min && *v <= max ? v : std::nullopt;
-        };
-    };
-    const auto position = within(-kMaxTwips, kMaxTwips);
-    const auto size = within(std::numeric_limits<float>::min(), kMaxTwips);
-    w.MainLeft = readOr<float>(store, kSectionSettings, QStringLiteral("MainLeft"), d.MainLeft, position);
-    w.MainTop = readOr<float>(store, kSectionSettings, QStringLiteral("MainTop"), d.MainTop, position);
-    w.MainWidth = readOr<float>(store, kSectionSettings, QStringLiteral("MainWidth"), d.MainWidth, size);
-    w.MainHeight = readOr<float>(store, kSectionSettings, QStringLiteral("MainHeight"), d.MainHeight, size);
-    w.Skjul = readOr<bool>(store, kSectionSettings, QStringLiteral("Skjul"), d.Skjul, boolean);
-    w.FontName = readText(store, kSectionSettings, QStringLiteral("FontName")).value_or(d.FontName);
-    w.FontBold = readOr<bool>(store, kSectionSettings, QStringLiteral("FontBold"), d.FontBold, boolean);
-    w.FontItalic = readOr<bool>(store, kSectionSettings, QStringLiteral("FontItalic"), d.FontItalic, boolean);
-    w.FontSize = readOr<float>(store, kSectionSettings, QStringLiteral("FontSize"), d.FontSize,
-                               within(kMinFontPoints, kMaxFontPoints));
-    return w;
+    return windowTable().load(store);
 }
 
 bool saveWindowSettings(Store &store, const WindowSettings &window, bool withGeometry)
 {
-    noteFallbacks(store);
-    if (withGeometry) {
-        store.setValue(kSectionSettings + u'/' + QStringLiteral("MainLeft"), singleText(window.MainLeft));
-        store.setValue(kSectionSettings + u'/' + QStringLiteral("MainTop"), singleText(window.MainTop));
-        store.setValue(kSectionSettings + u'/' + QStringLiteral("MainWidth"), singleText(window.MainWidth));
-        store.setValue(kSectionSettings + u'/' + QStringLiteral("MainHeight"), singleText(window.MainHeight));
-    }
-    store.setValue(kSectionSettings + u'/' + QStringLiteral("Skjul"), booleanText(window.Skjul));
-    store.setValue(kSectionSettings + u'/' + QStringLiteral("FontName"), window.FontName);
-    store.setValue(kSectionSettings + u'/' + QStringLiteral("FontBold"), booleanText(window.FontBold));
-    store.setValue(kSectionSettings + u'/' + QStringLiteral("FontItalic"), booleanText(window.FontItalic));
-    store.setValue(kSectionSettings + u'/' + QStringLiteral("FontSize"), singleText(window.FontSize));
-    return store.sync();
+    const QStringList keys = windowTable().keys();
+    return windowTable().save(store, window, withGeometry ? keys : keys.mid(kGeometryRows));
 }
 
 bool saveSendingSettings(Store &store, const Settings &record)
 {
-    loadWindowSettings(store);
     return GemIndstillinger(store, record);
 }
 

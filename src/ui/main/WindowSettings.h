@@ -29,12 +29,11 @@ namespace settings {
 // Section "Settings": a malformed value gets its key's default.
 WindowSettings loadWindowSettings(Store &store);
 // Writes the geometry only when withGeometry (not while minimised), then always
-// the hide option and the font. False: the store could not be written.
+// the hide option and the font; of these, the keys this run changed. False: the
+// store could not be written.
 bool saveWindowSettings(Store &store, const WindowSettings &window, bool withGeometry);
 
-// Saves section "CW" as GemIndstillinger does, having read section "Settings"
-// first, so that a malformed window value also has the store copied before it is
-// written. The settings dialog saves through this.
+// Saves section "CW" (the settings dialog's OK).
 bool saveSendingSettings(Store &store, const Settings &record);
 
 } // namespace settings
