@@ -5,6 +5,7 @@
 // buttons.
 
 #include "exercises/PracticeText.h"
+#include "Fonts.h"     // ui::fitCaptions, which every exercise window calls
 
 #include <functional>
 
@@ -12,7 +13,6 @@ class QDialog;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
-class QMessageBox;
 class QPushButton;
 class QRadioButton;
 class QWidget;
@@ -30,22 +30,13 @@ constexpr int kCountBoxLength = 3;      // characters the count box holds (up to
 // Gives a new random source for every generation.
 using RandomFactory = std::function<practice::Uniform()>;
 
-// Shows a message box modally and returns the button pressed (a
-// QMessageBox::StandardButton). The windows default to execMessageBox.
-using MessageBoxRunner = std::function<int(QMessageBox &box)>;
-int execMessageBox(QMessageBox &box);
+// The group count of txtAntal, 1 to 300. Otherwise 0, after saying so in a message
+// box and putting the focus back into the box.
+int checkedGroupCount(QWidget &window, QLineEdit *txtAntal);
 
 // The font the windows were laid out with (8.25 point sans serif), so that their
 // twips positions fit their captions.
 void applyLayoutFont(QWidget &window);
-
-// Lets every label, option button and check box of window show its whole caption:
-// one whose caption is wider than its laid-out width grows to the right, as far as
-// its container and the next control to its right allow, and, where that is not
-// enough, gets a slightly smaller font. Installed fonts differ in width from the
-// ones the twips layout was made for, and a clipped character set would hide
-// characters the exercise uses.
-void fitCaptions(QWidget &window);
 
 // An option button that receives the focus becomes selected and raises its click,
 // as the option groups of these windows expect. Qt's own radio buttons select only
