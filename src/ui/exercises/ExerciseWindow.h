@@ -1,8 +1,7 @@
 #pragma once
-// What the four exercise windows share beyond the text rules: the hooks through which
-// they get a random source and show a message box (fixed seed and scripted answers in
-// tests), the font their layout was measured in, and the focus rule of their option
-// buttons.
+// What the four exercise windows share beyond the text rules: the hook through which
+// they get a random source (a fixed seed in tests), the font their layout was measured
+// in, the group-count check, and the focus rule of their option buttons.
 
 #include "exercises/PracticeText.h"
 #include "Fonts.h"     // ui::fitCaptions, which every exercise window calls
@@ -21,7 +20,8 @@ namespace exercises {
 
 // The key filters of the count and character boxes: a typed character is kept when it
 // is in the text (or is one of the six control codes every box accepts). The count
-// box takes digits (4 is listed twice); the character box upper-cases first.
+// box takes digits (4 is listed twice); the character box upper-cases first. How this
+// set differs from the code table's and the exercises' is told in engine/MorseTable.h.
 inline constexpr QStringView kCountAccepted = u"12434567890";
 inline constexpr QStringView kCharactersAccepted =
     u" ABCDEFGHIJKLMNOPQRSTUVWXYZÆØÅ12434567890/#?,.-:()=<>";
