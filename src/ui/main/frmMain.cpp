@@ -96,6 +96,7 @@ void frmMain::createControls()
     const QSize buttonSize(ui::twipsToPixels(kButtonWidth, this), ui::twipsToPixels(kButtonHeight, this));
     m_cmdTX = new QPushButton(tr("&TX"), central);
     m_cmdTX->setObjectName(QStringLiteral("cmdTX"));
+    m_cmdTX->setAccessibleDescription(tr("Sender teksten fra markøren eller efter det markerede."));
     m_cmdStop = new QPushButton(tr("&Stop"), central);
     m_cmdStop->setObjectName(QStringLiteral("cmdStop"));
     m_cmdStop->setToolTip(tr("Tryk Escape for at stoppe"));
