@@ -1,12 +1,76 @@
 #include "Fonts.h"
 
+#include <QAbstractButton>
 #include <QCheckBox>
 #include <QFontDatabase>
 #include <QFontDialog>
 #include <QGroupBox>
+#include <QLabel>
+#include <QPushButton>
 #include <QStringList>
 
+#include <algorithm>
+
 namespace ui {
+namespace {
+
+constexpr int kFrameEdge = 2;       // pixels kept free at a container's right edge
+constexpr int kInkMargin = 2;       // pixels beyond a label's ink
+
+// The right edge (exclusive, parent coordinates) control may grow to: the container's
+// inner edge or the left of the nearest sibling beside it on the right.
+int roomRight(const QWidget &control)
+{
+    const QWidget *parent = control.parentWidget();
+    int right = parent->width() - kFrameEdge;
+    for (const QObject *o : parent->children()) {
+        const auto *sibling = qobject_cast<const QWidget *>(o);
+        if (!sibling || sibling == &control || sibling->isWindow()
+            || sibling->x() < control.geometry().right())
+            continue;
+        const bool beside = sibling->y() < control.geometry().bottom()
+            && control.y() < sibling->geometry().bottom();
+        if (beside)
+            right = std::min(right, sibling->x());
+    }
+    return right;
+}
+
+// The width control's caption needs: its size hint, and for a label also its ink,
+// which in some fonts reaches past the advance.
+int captionWidth(const QWidget &control)
+{
+    int width = control.sizeHint().width();
+    if (const auto *label = qobject_cast<const QLabel *>(&control))
+        width = std::max(width, label->fontMetrics().boundingRect(label->text()).width() + kInkMargin);
+    return width;
+}
+
+} // namespace
+
+void fitCaption(QWidget &control, int right)
+{
+    if (captionWidth(control) <= control.width())
+        return;
+    const int room = std::max(right - control.x(), control.width());
+    QFont font = control.font();
+    while (captionWidth(control) > room
+           && font.pointSizeF() - kCaptionPointStep >= kSmallestCaptionPointSize) {
+        font.setPointSizeF(font.pointSizeF() - kCaptionPointStep);
+        control.setFont(font);
+    }
+    control.resize(std::max(control.width(), std::min(room, captionWidth(control))), control.height());
+}
+
+void fitCaptions(QWidget &window)
+{
+    for (QWidget *control : window.findChildren<QWidget *>()) {
+        const bool captioned = qobject_cast<QLabel *>(control)
+            || (qobject_cast<QAbstractButton *>(control) && !qobject_cast<QPushButton *>(control));
+        if (captioned)
+            fitCaption(*control, roomRight(*control));
+    }
+}
 
 QString installedFamily(const QString &windowsName)
 {

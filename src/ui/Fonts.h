@@ -31,6 +31,17 @@ QFont layoutFont(double pointSize = kLayoutPointSize, bool bold = false);
 inline constexpr double kCaptionPointStep = 0.25;
 inline constexpr double kSmallestCaptionPointSize = 6;
 
+// Lets a label, option button or check box show its whole caption: one wider than
+// its laid-out width grows to the right, up to `right` (exclusive, in its parent's
+// coordinates), and where that is not enough gets a smaller font. The twips
+// geometry stays as designed for every caption that fits.
+void fitCaption(QWidget &control, int right);
+
+// fitCaption for every label, option button and check box of window, each allowed
+// to grow up to its container's inner edge or the nearest control beside it on the
+// right.
+void fitCaptions(QWidget &window);
+
 // The fixed-width font of the character lists.
 QFont fixedFont(double pointSize, bool bold = false);
 

@@ -24,6 +24,9 @@ SpinButtons::SpinButtons(QLineEdit *buddy, int minimum, int maximum, int step, Q
     m_down->setArrowType(Qt::DownArrow);
     m_up->setObjectName(QStringLiteral("up"));
     m_down->setObjectName(QStringLiteral("down"));
+    m_up->setAccessibleName(tr("Op"));
+    m_down->setAccessibleName(tr("Ned"));
+    setAccessibleDescription(tr("Pil op og pil ned ændrer værdien."));
     connect(m_up, &QToolButton::clicked, this, [this] { stepBy(1); });
     connect(m_down, &QToolButton::clicked, this, [this] { stepBy(-1); });
     m_buddy->installEventFilter(this);

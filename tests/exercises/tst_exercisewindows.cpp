@@ -3,6 +3,7 @@
 // rule, the key filters, the count check and the speed corrections of the course
 // window.
 
+#include "support/ModalDriver.h"
 #include "support/SoundSamples.h"
 #include "support/TextLayout.h"
 #include "engine/Morse.h"
@@ -44,38 +45,6 @@ struct Rig {
         if (openDevice)
             morse.LavLyd();
         morse.gsCWTekst = kMainText;
-    }
-};
-
-// A message box as the window configured it, before it would have been shown.
-struct ShownBox {
-    QString title;
-    QString text;
-    QMessageBox::Icon icon;
-    QMessageBox::StandardButtons buttons;
-    QMessageBox::StandardButton defaultButton;
-};
-
-// Records every box a window shows and answers from a list (OK when it runs out).
-struct BoxScript {
-    QList<ShownBox> shown;
-    QList<int> answers;
-
-    exercises::MessageBoxRunner runner()
-    {
-        return [this](QMessageBox &box) {
-            shown << ShownBox{box.windowTitle(), box.text(), box.icon(), box.standardButtons(),
-                              box.defaultButton() ? box.standardButton(box.defaultButton())
-                                                  : QMessageBox::NoButton};
-            return answers.isEmpty() ? int(QMessageBox::Ok) : answers.takeFirst();
-        };
-    }
-    QStringList texts() const
-    {
-        QStringList out;
-        for (const ShownBox &b : shown)
-            out << b.text;
-        return out;
     }
 };
 
@@ -284,15 +253,14 @@ void ExerciseWindowsTest::ov2CountChecked()
 {
     Rig rig;
     frmOv2 w(rig.morse, &rig.owner);
-    BoxScript boxes;
-    w.runMessageBox = boxes.runner();
+    ModalDriver boxes(ModalDriver::AnswerEveryMessage);
     w.chkGrupper->setChecked(true);
     w.txtAntal->setText(QStringLiteral("0"));
     w.cmdØvelse->setFocus();
     w.cmdØvelse->click();
-    QCOMPARE(boxes.texts(), QStringList{QStringLiteral("Antal skal være mellem 1 og 300")});
-    QCOMPARE(boxes.shown[0].title, QStringLiteral("5 bogstavsgrupper"));
-    QCOMPARE(boxes.shown[0].icon, QMessageBox::Information);
+    QCOMPARE(boxes.messages, QStringList{QStringLiteral("Antal skal være mellem 1 og 300")});
+    QCOMPARE(boxes.titles[0], QStringLiteral("5 bogstavsgrupper"));
+    QCOMPARE(boxes.icons[0], QMessageBox::Information);
     QCOMPARE(w.result(), int(QDialog::Rejected));
     QCOMPARE(w.focusWidget(), w.txtAntal);
     QCOMPARE(rig.morse.gsCWTekst, kMainText);
@@ -365,21 +333,19 @@ void ExerciseWindowsTest::grp5Count()
     QCOMPARE(w.txtAntal->text(), QStringLiteral("20"));
     QVERIFY(w.txtTegn->text().isEmpty());
     w.newRandom = fixedSeed();
-    BoxScript boxes;
-    w.runMessageBox = boxes.runner();
+    ModalDriver boxes(ModalDriver::AnswerEveryMessage);
     w.txtAntal->setText(count);
     w.txtTegn->setText(QStringLiteral("AB"));
     w.cmdØvelse->click();
     if (groups > 0) {
-        QVERIFY(boxes.shown.isEmpty());
+        QVERIFY(boxes.messages.isEmpty());
         QCOMPARE(w.result(), int(QDialog::Accepted));
         QCOMPARE(rig.morse.gsCWTekst, groupText(u"AB", groups, seededUniform(kSeed)));
     } else {
-        QCOMPARE(boxes.shown.size(), 1);
-        QCOMPARE(boxes.shown[0].title, QStringLiteral("5 bogstavsgrupper"));
-        QCOMPARE(boxes.shown[0].text, QStringLiteral("Antal skal være mellem 1 og 300"));
-        QCOMPARE(boxes.shown[0].icon, QMessageBox::Information);
-        QCOMPARE(boxes.shown[0].buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
+        QCOMPARE(boxes.messages, QStringList{QStringLiteral("Antal skal være mellem 1 og 300")});
+        QCOMPARE(boxes.titles[0], QStringLiteral("5 bogstavsgrupper"));
+        QCOMPARE(boxes.icons[0], QMessageBox::Information);
+        QCOMPARE(boxes.buttons[0], QMessageBox::StandardButtons(QMessageBox::Ok));
         QCOMPARE(w.result(), int(QDialog::Rejected));
         QCOMPARE(w.focusWidget(), w.txtAntal);
         QCOMPARE(rig.morse.gsCWTekst, kMainText);
@@ -501,22 +467,22 @@ void ExerciseWindowsTest::ov3SpeedCorrection()
     rig.morse.glPriklen = -1;
     frmOv3 w(rig.morse, &rig.owner);
     w.newRandom = fixedSeed();
-    BoxScript boxes;
-    boxes.answers = answers;
-    w.runMessageBox = boxes.runner();
+    ModalDriver boxes(ModalDriver::AnswerEveryMessage);
+    for (int a : answers)
+        boxes.answers << QMessageBox::StandardButton(a);
     w.cboØvelser->setCurrentIndex(p);
     w.cmdØvelse->click();
 
-    QCOMPARE(boxes.texts(), asked);
-    for (const ShownBox &box : boxes.shown) {
-        if (box.text.startsWith(QStringLiteral("Lydkort"))) {
-            QCOMPARE(box.icon, QMessageBox::Critical);
+    QCOMPARE(boxes.messages, asked);
+    for (qsizetype i = 0; i < boxes.messages.size(); ++i) {
+        if (boxes.messages[i].startsWith(QStringLiteral("Lydkort"))) {
+            QCOMPARE(boxes.icons[i], QMessageBox::Critical);
             continue;
         }
-        QCOMPARE(box.title, QStringLiteral("Indstillinger"));
-        QCOMPARE(box.icon, QMessageBox::NoIcon);
-        QCOMPARE(box.buttons, QMessageBox::Ok | QMessageBox::Cancel);
-        QCOMPARE(box.defaultButton, QMessageBox::Ok);
+        QCOMPARE(boxes.titles[i], QStringLiteral("Indstillinger"));
+        QCOMPARE(boxes.icons[i], QMessageBox::NoIcon);
+        QCOMPARE(boxes.buttons[i], QMessageBox::Ok | QMessageBox::Cancel);
+        QCOMPARE(boxes.defaultButtons[i], QMessageBox::Ok);
     }
     QCOMPARE(int(rig.settings.giWPM), wpmAfter);
     QCOMPARE(int(rig.settings.giFarnsworth), farnsworthAfter);
@@ -535,15 +501,14 @@ void ExerciseWindowsTest::ov3CancelThenAgain()
     Rig rig(20, 0);
     frmOv3 w(rig.morse, &rig.owner);
     w.newRandom = fixedSeed();
-    BoxScript boxes;
+    ModalDriver boxes(ModalDriver::AnswerEveryMessage);
     boxes.answers = {QMessageBox::Ok, QMessageBox::Cancel, QMessageBox::Ok};
-    w.runMessageBox = boxes.runner();
     w.cboØvelser->setCurrentIndex(20);
     w.cmdØvelse->click();
     QCOMPARE(w.result(), int(QDialog::Rejected));
     QCOMPARE(w.cboØvelser->currentIndex(), 20);
     w.cmdØvelse->click();
-    QCOMPARE(boxes.texts(), (QStringList{QStringLiteral("Tegnhastighed rettes til 60 pr minut."),
+    QCOMPARE(boxes.messages, (QStringList{QStringLiteral("Tegnhastighed rettes til 60 pr minut."),
                                          QStringLiteral("Teksthastighed rettes til ca. 30 tegn pr minut."),
                                          QStringLiteral("Teksthastighed rettes til ca. 30 tegn pr minut.")}));
     QCOMPARE(w.result(), int(QDialog::Accepted));

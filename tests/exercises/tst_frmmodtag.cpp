@@ -2,6 +2,7 @@
 // stop, Escape as Stop and as Luk, an attempt kept on screen when its history row
 // cannot be written, and the groups of "Øv fejlene".
 
+#include "support/ModalDriver.h"
 #include "support/SoundSamples.h"
 #include "support/TestFiles.h"
 #include "engine/Morse.h"
@@ -89,17 +90,14 @@ void FrmModtagTest::unwritableHistoryKeepsAttempt()
     Rig rig(0, QStringLiteral("<KA> ABCDE FGHIJ <AR>"), QStringLiteral("blocked/h.csv"));
     QVERIFY(testfiles::writeFile(rig.dir.filePath(QStringLiteral("blocked")), "x"));
     frmModtag &window = *rig.window;
-    QString message;
-    window.runMessageBox = [&message](QMessageBox &box) {
-        message = box.text();
-        return int(QMessageBox::Ok);
-    };
+    ModalDriver boxes(ModalDriver::AnswerEveryMessage);
     window.newRandom = [] { return practice::seededUniform(1); };
     window.show();
     window.cmdStart->click();
     QTest::keyClicks(window.txtAfskrift, QStringLiteral("<KA> ABXDE FGHIJ <AR>"));
     window.sendingEnded(true);
-    QVERIFY2(message.contains(QStringLiteral("kunne ikke gemmes")), qPrintable(message));
+    QCOMPARE(boxes.messages.size(), 1);
+    QVERIFY2(boxes.messages[0].contains(QStringLiteral("kunne ikke gemmes")), qPrintable(boxes.messages[0]));
     QCOMPARE(window.score()->wrong, 1);
     QCOMPARE(window.tblHistorik->rowCount(), 1);   // on screen all the same
 

@@ -2,8 +2,8 @@
 // Acts on the modal dialogs a test's command opens, one step per dialog, in order,
 // from a timer while the command's own event loop runs. Made with AnswerEveryMessage,
 // it instead records every message box that shows up while it lives, whoever opens
-// it, and answers it with its default (or escape) button, so no command can hang a
-// test on a box nobody expected.
+// it, and answers it with the next of `answers` or, when those run out, its default
+// (or escape) button, so no command can hang a test on a box nobody expected.
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -40,9 +40,7 @@ public:
                 w->close();
                 return;
             }
-            messages << box->text();
-            titles << box->windowTitle();
-            icons << box->icon();
+            record(*box);
             if (QAbstractButton *b = box->button(button))
                 b->click();
             else
@@ -52,9 +50,14 @@ public:
 
     bool done() const { return m_steps.empty(); }
 
+    // What every message box showed, in the order shown.
     QStringList messages;
     QStringList titles;
     QList<QMessageBox::Icon> icons;
+    QList<QMessageBox::StandardButtons> buttons;
+    QList<QMessageBox::StandardButton> defaultButtons;
+    // AnswerEveryMessage: the buttons pressed, in order, before the default ones.
+    QList<QMessageBox::StandardButton> answers;
 
 private:
     void poll()
@@ -73,6 +76,16 @@ private:
         QTimer::singleShot(0, w, [step = std::move(step), w] { step(w); });
     }
 
+    void record(const QMessageBox &box)
+    {
+        messages << box.text();
+        titles << box.windowTitle();
+        icons << box.icon();
+        buttons << box.standardButtons();
+        defaultButtons << (box.defaultButton() ? box.standardButton(box.defaultButton())
+                                               : QMessageBox::NoButton);
+    }
+
     void answerMessages()
     {
         for (QWidget *w : QApplication::topLevelWidgets()) {
@@ -80,11 +93,13 @@ private:
             if (!box || !box->isVisible() || m_answered.contains(box))
                 continue;
             m_answered << box;
-            messages << box->text();
-            titles << box->windowTitle();
-            icons << box->icon();
-            QTimer::singleShot(0, box, [box] {
-                if (QAbstractButton *b = box->defaultButton())
+            record(*box);
+            const QMessageBox::StandardButton answer =
+                answers.isEmpty() ? QMessageBox::NoButton : answers.takeFirst();
+            QTimer::singleShot(0, box, [box, answer] {
+                if (QAbstractButton *a = box->button(answer))
+                    a->click();
+                else if (QAbstractButton *b = box->defaultButton())
                     b->click();
                 else if (QAbstractButton *e = box->escapeButton())
                     e->click();

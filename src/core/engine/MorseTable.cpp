@@ -121,9 +121,4 @@ std::string_view lookupPattern(QStringView token)
     return {};
 }
 
-int tableSize()
-{
-    return int(kTable.size());
-}
-
 } // namespace morse

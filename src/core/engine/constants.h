@@ -17,10 +17,11 @@ struct WaveFormat {
     int bitsPerSample;      // signed, little-endian
 };
 
-// The record for a PCM format; block align is channels * bits / 8, rounded.
+// The record for a PCM format: a sample frame is every channel's sample, each in
+// whole bytes.
 constexpr WaveFormat LavWaveFormat(int samplesPerSec, int channels, int bitsPerSample)
 {
-    const int blockAlign = (channels * bitsPerSample + 4) / 8;
+    const int blockAlign = channels * ((bitsPerSample + 7) / 8);
     return WaveFormat{1, channels, samplesPerSec, blockAlign * samplesPerSec, blockAlign,
                       bitsPerSample};
 }
@@ -28,13 +29,21 @@ constexpr WaveFormat LavWaveFormat(int samplesPerSec, int channels, int bitsPerS
 // The program's one sound format.
 constexpr WaveFormat kWaveFormat = LavWaveFormat(kSampleRate, kChannels, kBitsPerSample);
 constexpr int kBytesPerSample = kWaveFormat.blockAlign;         // 2
-constexpr int kBufferBytes = kWaveFormat.avgBytesPerSec;      // 88200: one second
-constexpr int kBufferSamples = kBufferBytes / kBytesPerSample; // 44100
-constexpr int kHalfSamples = (kBufferBytes / 2 + 1) / 2;      // 22050: one half
-constexpr int kHalfBytes = kHalfSamples * kBytesPerSample;    // 44100
-constexpr int kNotifyMiddle = (kBufferBytes - 1) / 2;         // 44099: last byte of half 1
-constexpr int kNotifyEnd = kBufferBytes - 1;                  // 88199: last byte of half 2
-constexpr int kStagingEntries = kBufferBytes + 1;             // 88201; the first 44100 are used
+
+// The device buffer holds one second of sound and is refilled a half at a time: the
+// device reports when it has played the last byte of each half.
+constexpr int kBufferBytes = kWaveFormat.avgBytesPerSec;        // 88200: one second
+constexpr int kBufferSamples = kBufferBytes / kBytesPerSample;  // 44100
+constexpr int kHalfSamples = kBufferSamples / 2;                // 22050
+constexpr int kHalfBytes = kHalfSamples * kBytesPerSample;      // 44100
+constexpr int kNotifyMiddle = kHalfBytes - 1;                   // 44099: last byte of half 1
+constexpr int kNotifyEnd = kBufferBytes - 1;                    // 88199: last byte of half 2
+static_assert(kBufferSamples % 2 == 0, "the two halves must be equal");
+static_assert(kHalfBytes * 2 == kBufferBytes);
+
+// The staging image the halves are built in before they are written: one entry per
+// sample of the device buffer.
+constexpr int kStagingEntries = kBufferSamples;
 
 constexpr int kDotSamplesTimesWpm = kSampleRate * 12;   // 529200: 1.2 s of samples at 1 WPM
 constexpr int kRampSamples = 25;                        // rise and fall ramps, about 0.57 ms

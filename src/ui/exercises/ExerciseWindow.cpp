@@ -42,61 +42,23 @@ private:
     std::function<void()> m_click;
 };
 
-constexpr int kFrameEdge = 2;               // pixels kept free at a container's right edge
-
-// The right edge (exclusive, parent coordinates) control may grow to: the container's
-// inner edge or the left of the nearest sibling beside it on the right.
-int roomRight(const QWidget &control)
-{
-    const QWidget *parent = control.parentWidget();
-    int right = parent->width() - kFrameEdge;
-    for (const QObject *o : parent->children()) {
-        const auto *sibling = qobject_cast<const QWidget *>(o);
-        if (!sibling || sibling == &control || sibling->isWindow()
-            || sibling->x() < control.geometry().right())
-            continue;
-        const bool beside = sibling->y() < control.geometry().bottom()
-            && control.y() < sibling->geometry().bottom();
-        if (beside)
-            right = std::min(right, sibling->x());
-    }
-    return right;
-}
-
-bool fits(const QWidget &control)
-{
-    return control.sizeHint().width() <= control.width();
-}
-
-
 } // namespace
 
-int execMessageBox(QMessageBox &box)
+int checkedGroupCount(QWidget &window, QLineEdit *txtAntal)
 {
-    return box.exec();
+    const int n = practice::readCount(txtAntal->text());
+    if (n >= practice::kMinGroupCount && n <= practice::kMaxGroupCount)
+        return n;
+    QMessageBox box(QMessageBox::Information, QObject::tr("5 bogstavsgrupper"),
+                    QObject::tr("Antal skal være mellem 1 og 300"), QMessageBox::Ok, &window);
+    box.exec();
+    txtAntal->setFocus();
+    return 0;
 }
 
 void applyLayoutFont(QWidget &window)
 {
     window.setFont(ui::layoutFont());
-}
-
-void fitCaptions(QWidget &window)
-{
-    for (QWidget *control : window.findChildren<QWidget *>()) {
-        const bool captioned = qobject_cast<QLabel *>(control)
-            || (qobject_cast<QAbstractButton *>(control) && !qobject_cast<QPushButton *>(control));
-        if (!captioned || fits(*control))
-            continue;
-        const int room = roomRight(*control) - control->x();
-        control->resize(std::max(control->width(), std::min(room, control->sizeHint().width())),
-                        control->height());
-        QFont font = control->font();
-        while (!fits(*control) && font.pointSizeF() - ui::kCaptionPointStep >= ui::kSmallestCaptionPointSize) {
-            font.setPointSizeF(font.pointSizeF() - ui::kCaptionPointStep);
-            control->setFont(font);
-        }
-    }
 }
 
 void selectOnFocus(QRadioButton *button, std::function<void()> click)
@@ -133,6 +95,9 @@ void addGroupsFrame(QDialog &window, const GroupsFrameLayout &twips, GroupsFrame
     place(f.txtTegn, "txtTegn", twips.characters);
     f.Label3 = new QLabel(QObject::tr("Bestående af tegnene:"), f.Frame2);
     place(f.Label3, "Label3", twips.label);
+    f.Label3->setBuddy(f.txtTegn);
+    f.txtAntal->setAccessibleName(QObject::tr("Antal grupper"));
+    f.txtTegn->setAccessibleDescription(QObject::tr("Grupperne dannes af disse tegn."));
     ui::installKeyFilter(f.txtAntal, kCountAccepted.toString(), false);
     ui::installKeyFilter(f.txtTegn, kCharactersAccepted.toString(), true);
 }

@@ -1,10 +1,10 @@
 #pragma once
-// What the four exercise windows share beyond the text rules: the hooks through which
-// they get a random source and show a message box (fixed seed and scripted answers in
-// tests), the font their layout was measured in, and the focus rule of their option
-// buttons.
+// What the four exercise windows share beyond the text rules: the hook through which
+// they get a random source (a fixed seed in tests), the font their layout was measured
+// in, the group-count check, and the focus rule of their option buttons.
 
 #include "exercises/PracticeText.h"
+#include "Fonts.h"     // ui::fitCaptions, which every exercise window calls
 
 #include <functional>
 
@@ -12,7 +12,6 @@ class QDialog;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
-class QMessageBox;
 class QPushButton;
 class QRadioButton;
 class QWidget;
@@ -21,7 +20,8 @@ namespace exercises {
 
 // The key filters of the count and character boxes: a typed character is kept when it
 // is in the text (or is one of the six control codes every box accepts). The count
-// box takes digits (4 is listed twice); the character box upper-cases first.
+// box takes digits (4 is listed twice); the character box upper-cases first. How this
+// set differs from the code table's and the exercises' is told in engine/MorseTable.h.
 inline constexpr QStringView kCountAccepted = u"12434567890";
 inline constexpr QStringView kCharactersAccepted =
     u" ABCDEFGHIJKLMNOPQRSTUVWXYZÆØÅ12434567890/#?,.-:()=<>";
@@ -30,22 +30,13 @@ constexpr int kCountBoxLength = 3;      // characters the count box holds (up to
 // Gives a new random source for every generation.
 using RandomFactory = std::function<practice::Uniform()>;
 
-// Shows a message box modally and returns the button pressed (a
-// QMessageBox::StandardButton). The windows default to execMessageBox.
-using MessageBoxRunner = std::function<int(QMessageBox &box)>;
-int execMessageBox(QMessageBox &box);
+// The group count of txtAntal, 1 to 300. Otherwise 0, after saying so in a message
+// box and putting the focus back into the box.
+int checkedGroupCount(QWidget &window, QLineEdit *txtAntal);
 
 // The font the windows were laid out with (8.25 point sans serif), so that their
 // twips positions fit their captions.
 void applyLayoutFont(QWidget &window);
-
-// Lets every label, option button and check box of window show its whole caption:
-// one whose caption is wider than its laid-out width grows to the right, as far as
-// its container and the next control to its right allow, and, where that is not
-// enough, gets a slightly smaller font. Installed fonts differ in width from the
-// ones the twips layout was made for, and a clipped character set would hide
-// characters the exercise uses.
-void fitCaptions(QWidget &window);
 
 // An option button that receives the focus becomes selected and raises its click,
 // as the option groups of these windows expect. Qt's own radio buttons select only

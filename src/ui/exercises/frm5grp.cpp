@@ -40,20 +40,15 @@ frm5grp::frm5grp(Morse &morse, QWidget *owner) : QDialog(owner), m_morse(morse)
     setTabOrder(txtAntal, txtTegn);
 
     connect(cmdØvelse, &QPushButton::clicked, this, &frm5grp::cmdØvelse_Click);
-    exercises::fitCaptions(*this);
+    ui::fitCaptions(*this);
     cmdØvelse->setFocus();
 }
 
 void frm5grp::cmdØvelse_Click()
 {
-    const int n = practice::readCount(txtAntal->text());
-    if (n < practice::kMinGroupCount || n > practice::kMaxGroupCount) {
-        QMessageBox box(QMessageBox::Information, tr("5 bogstavsgrupper"),
-                        tr("Antal skal være mellem 1 og 300"), QMessageBox::Ok, this);
-        runMessageBox(box);
-        txtAntal->setFocus();
+    const int n = exercises::checkedGroupCount(*this, txtAntal);
+    if (n == 0)
         return;
-    }
     m_morse.gsCWTekst = practice::groupText(txtTegn->text(), n, newRandom());
     accept();
 }

@@ -19,8 +19,6 @@ public:
 
     // A fresh random source per generation (clock-seeded unless replaced).
     exercises::RandomFactory newRandom = practice::clockSeededUniform;
-    // Shows the window's message boxes (QMessageBox::exec unless replaced).
-    exercises::MessageBoxRunner runMessageBox = exercises::execMessageBox;
 
     QPushButton *cmdØvelse;
     QPushButton *cmdLuk;

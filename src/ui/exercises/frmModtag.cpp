@@ -4,6 +4,7 @@
 #include "engine/Cp1252.h"
 #include "engine/Morse.h"
 #include "settings/frmCW.h"
+#include "Accessibility.h"
 #include "Fonts.h"
 #include "KeyFilter.h"
 #include "SecondaryWindow.h"
@@ -18,6 +19,7 @@
 #include <QLocale>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QTableWidget>
 #include <QTextBrowser>
@@ -108,6 +110,7 @@ frmModtag::frmModtag(Morse &morse, ReceiveTransmitter transmitter, QString histo
     txtAfskrift->setFont(fixed);
     ui::installKeyFilter(txtAfskrift, ui::kTextBoxAccepted.toString(), true);
     label->setBuddy(txtAfskrift);
+    txtAfskrift->setAccessibleDescription(tr("Skriv det, du hører, mens der sendes. Escape stopper sendingen."));
 
     const auto button = [this](const QString &caption, const char *name) {
         auto *b = new QPushButton(caption, this);
@@ -140,6 +143,15 @@ frmModtag::frmModtag(Morse &morse, ReceiveTransmitter transmitter, QString histo
     tabVisning->addTab(txtResultat, tr("Resul&tat"));
     tabVisning->addTab(tblHistorik, tr("&Historik"));
     tabVisning->addTab(chtFremgang, tr("Frem&gang"));
+    tabVisning->setAccessibleName(tr("Resultat, historik og fremgang"));
+    tabVisning->tabBar()->setAccessibleName(tr("Visning"));
+    txtResultat->setAccessibleName(tr("Resultat af forsøget"));
+    txtResultat->setAccessibleDescription(tr("Det sendte over din afskrift, tællingerne og fejlene "
+                                             "pr. tegn, når forsøget er rettet."));
+    tblHistorik->setAccessibleName(tr("Historik over forsøgene"));
+    tblHistorik->setAccessibleDescription(tr("Én række pr. forsøg: tidspunkt, hastighed, tællinger "
+                                             "og nøjagtighed, det nyeste nederst."));
+    chtFremgang->setAccessibleName(tr("Graf over fremgangen"));
     lblHistorik = new QLabel(this);
     lblHistorik->setObjectName(QStringLiteral("lblHistorik"));
     lblHistorik->setWordWrap(true);
@@ -323,7 +335,7 @@ void frmModtag::scoreAttempt()
                            "stadig i vinduet, og de tidligere forsøg er uændrede.")
                             .arg(m_history.path()),
                         QMessageBox::Ok, this);
-        runMessageBox(box);
+        box.exec();
     }
 }
 
@@ -333,6 +345,7 @@ void frmModtag::showResult()
     QString html;
     if (s.sent == 0) {
         txtResultat->setHtml(tr("<p>Der blev ikke sendt nogen tegn at rette efter.</p>"));
+        ui::announce(*txtResultat, tr("Der blev ikke sendt nogen tegn at rette efter."));
         return;
     }
     html += tr("<p><b>Sendt</b> (øverst) og <b>din afskrift</b> (nederst):</p>");
@@ -365,6 +378,14 @@ void frmModtag::showResult()
     }
     html += QStringLiteral("</table>");
     txtResultat->setHtml(html);
+    ui::announce(*txtResultat, tr("Nøjagtighed %1. Sendt: %2 tegn. Rigtige: %3. Forkerte: %4. "
+                                  "Manglende: %5. Ekstra: %6.")
+                                   .arg(percent(s.accuracy()))
+                                   .arg(s.sent)
+                                   .arg(s.correct)
+                                   .arg(s.wrong)
+                                   .arg(s.missing)
+                                   .arg(s.extra));
 }
 
 void frmModtag::addHistoryRow(const Attempt &a)
@@ -417,6 +438,12 @@ void frmModtag::showHistory()
     chart->legend()->hide();
     if (m_attempts.empty())
         chart->setTitle(tr("Ingen forsøg endnu"));
+    QStringList points;
+    for (size_t i = 0; i < m_attempts.size(); ++i)
+        points << tr("forsøg %1: %2").arg(i + 1).arg(percent(m_attempts[i].accuracy));
+    chtFremgang->setAccessibleDescription(
+        m_attempts.empty() ? tr("Ingen forsøg endnu")
+                           : tr("Nøjagtighed pr. forsøg, det nyeste sidst: %1").arg(points.join(QStringLiteral(", "))));
     QChart *old = chtFremgang->chart();
     chtFremgang->setChart(chart);
     delete old;

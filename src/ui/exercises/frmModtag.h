@@ -39,7 +39,6 @@ public:
     void sendingEnded(bool playedOut);
 
     exercises::RandomFactory newRandom = practice::clockSeededUniform;
-    exercises::MessageBoxRunner runMessageBox = exercises::execMessageBox;
 
     const std::optional<receive::Score> &score() const { return m_score; }
 

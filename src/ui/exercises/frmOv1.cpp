@@ -48,7 +48,7 @@ frmOv1::frmOv1(Morse &morse, QWidget *owner) : QDialog(owner), m_morse(morse)
 
     connect(cmdØvelse, &QPushButton::clicked, this, &frmOv1::cmdØvelse_Click);
 
-    exercises::fitCaptions(*this);
+    ui::fitCaptions(*this);
     // The first option takes the focus when the window opens, and with it the selection.
     optØvelse[0]->setFocus();
     optØvelse[0]->setChecked(true);

@@ -61,6 +61,7 @@ frmOv2::frmOv2(Morse &morse, QWidget *owner) : QDialog(owner), m_morse(morse)
                               {Frame2, txtAntal, txtTegn, Label3});
     chkGrupper = new QCheckBox(tr("Dan"), Frame2);
     chkGrupper->setObjectName(QStringLiteral("chkGrupper"));
+    chkGrupper->setAccessibleName(tr("Dan 5-bogstavsgrupper"));
     chkGrupper->setGeometry(ui::twipsRect(135, 285, 615, 255, this));
 
     for (int i = 1; i < practice::kExercise2Count; ++i)
@@ -73,7 +74,7 @@ frmOv2::frmOv2(Morse &morse, QWidget *owner) : QDialog(owner), m_morse(morse)
 
     connect(cmdØvelse, &QPushButton::clicked, this, &frmOv2::cmdØvelse_Click);
 
-    exercises::fitCaptions(*this);
+    ui::fitCaptions(*this);
     // The first option takes the focus when the window opens, and with it the
     // selection: the window opens on "VLF", shown in the character box.
     optØvelse[0]->setFocus();
@@ -101,14 +102,9 @@ void frmOv2::cmdØvelse_Click()
     QString text;
     if (chkGrupper->isChecked()) {
         // The count is read and checked only when groups are wanted.
-        const int n = practice::readCount(txtAntal->text());
-        if (n < practice::kMinGroupCount || n > practice::kMaxGroupCount) {
-            QMessageBox box(QMessageBox::Information, tr("5 bogstavsgrupper"),
-                            tr("Antal skal være mellem 1 og 300"), QMessageBox::Ok, this);
-            runMessageBox(box);
-            txtAntal->setFocus();
+        const int n = exercises::checkedGroupCount(*this, txtAntal);
+        if (n == 0)
             return;
-        }
         text = practice::groupText(txtTegn->text(), n, newRandom());
     } else {
         text = practice::exercise2Text(set, index, newRandom());

@@ -39,6 +39,7 @@ frmOv3::frmOv3(Morse &morse, QWidget *owner) : QDialog(owner), m_morse(morse)
     // Replaced on every selection and never read back: the user may select and copy.
     txtInfo->setReadOnly(true);
     txtInfo->setTabChangesFocus(true);
+    txtInfo->setAccessibleName(tr("Beskrivelse af øvelsen"));
     lblØvelse = new QLabel(tr("Øvelse:"), Frame1);
     lblØvelse->setObjectName(QStringLiteral("lblØvelse"));
     lblØvelse->setGeometry(ui::twipsRect(120, 3000, 735, 255, this));
@@ -46,6 +47,7 @@ frmOv3::frmOv3(Morse &morse, QWidget *owner) : QDialog(owner), m_morse(morse)
     cboØvelser->setObjectName(QStringLiteral("cboØvelser"));
     cboØvelser->setGeometry(ui::twipsRect(960, 2940, 1935, 315, this));
     cboØvelser->setMaxVisibleItems(practice::kCourseCount);
+    lblØvelse->setBuddy(cboØvelser);
     exercises::addCommandButtons(*this, tr("&Dan Øvelse"), 5280, 240, cmdØvelse, cmdLuk);
 
     setTabOrder(txtInfo, cboØvelser);
@@ -59,7 +61,7 @@ frmOv3::frmOv3(Morse &morse, QWidget *owner) : QDialog(owner), m_morse(morse)
     cboØvelser->setCurrentIndex(0);
     cboØvelser_Click();
 
-    exercises::fitCaptions(*this);
+    ui::fitCaptions(*this);
     connect(cmdØvelse, &QPushButton::clicked, this, &frmOv3::cmdØvelse_Click);
 }
 
@@ -92,7 +94,7 @@ bool frmOv3::bekræft(const QString &text)
                     QMessageBox::Ok | QMessageBox::Cancel, this);
     box.setDefaultButton(QMessageBox::Ok);
     box.setEscapeButton(QMessageBox::Cancel);
-    return runMessageBox(box) == QMessageBox::Ok;
+    return box.exec() == QMessageBox::Ok;
 }
 
 void frmOv3::cmdØvelse_Click()
@@ -114,7 +116,7 @@ void frmOv3::cmdØvelse_Click()
         if (m_morse.hasBuffer() && !m_morse.LavLyd()) {
             QMessageBox box(QMessageBox::Critical, program::title(), tr("Lydkort findes ikke."),
                             QMessageBox::Ok, this);
-            runMessageBox(box);
+            box.exec();
         }
     }
     const int target = practice::courseFarnsworth(p);

@@ -92,6 +92,9 @@ HelpWindow::HelpWindow(QWidget *parent)
     m_forward->setEnabled(false);
 
     m_browser->setObjectName(QStringLiteral("helpBrowser"));
+    m_browser->setAccessibleName(tr("Hjælpetekst"));
+    m_browser->setAccessibleDescription(tr("Den viste side af hjælpen. Tab går til næste henvisning, "
+                                           "Enter følger den."));
     m_browser->setOpenExternalLinks(true);
 
     auto *buttons = new QHBoxLayout;

@@ -60,6 +60,8 @@ frmCWTegn::frmCWTegn(Morse &morse, QWidget *owner) : QDialog(owner), m_morse(mor
 
     List1 = new QListWidget(this);
     List1->setObjectName(QStringLiteral("List1"));
+    List1->setAccessibleName(tr("Tegn og morsekoder"));
+    List1->setAccessibleDescription(tr("Hvert tegn, programmet kan sende, med prikker og streger."));
     List1->setFont(ui::fixedFont(kListFontSize, true));
     List1->setGeometry(ui::twipsRect(kMargin, kMargin, kListWidth, kListHeight, owner));
 

@@ -3,6 +3,7 @@
 #include "program/ProgramInfo.h"
 #include "engine/Cp1252.h"
 #include "engine/SendText.h"
+#include "Accessibility.h"
 #include "Fonts.h"
 #include "KeyFilter.h"
 #include "Twips.h"
@@ -61,7 +62,7 @@ frmMain::frmMain(std::unique_ptr<SoundDevice> device, settings::StoreOpener open
     m_audio = new AudioExport(*this);
 
     m_morse.halfFilled = [this](bool more) { DirectXEvent_DXCallback(more); };
-    m_morse.transmissionEnded = [this] { onTransmissionEnded(); };
+    m_morse.transmissionEnded = [this] { restoreAfterSending(SendEvent::PlayedOut); };
     m_morse.deviceFailed = [this] { onDeviceFailed(); };
 
     // The window's own settings first, then the Morse settings, as at every start.
@@ -87,12 +88,15 @@ void frmMain::createControls()
 
     m_text1 = new TextBox(central);
     m_text1->setObjectName(QStringLiteral("Text1"));
+    m_text1->setAccessibleName(tr("Tekst"));
+    m_text1->setAccessibleDescription(tr("Teksten, der sendes. Under sendingen markeres det sendte."));
     ui::installKeyFilter(m_text1, kAccepted, true);
 
     const QFont buttonFont = ui::layoutFont();
     const QSize buttonSize(ui::twipsToPixels(kButtonWidth, this), ui::twipsToPixels(kButtonHeight, this));
     m_cmdTX = new QPushButton(tr("&TX"), central);
     m_cmdTX->setObjectName(QStringLiteral("cmdTX"));
+    m_cmdTX->setAccessibleDescription(tr("Sender teksten fra markøren eller efter det markerede."));
     m_cmdStop = new QPushButton(tr("&Stop"), central);
     m_cmdStop->setObjectName(QStringLiteral("cmdStop"));
     m_cmdStop->setToolTip(tr("Tryk Escape for at stoppe"));
@@ -414,7 +418,7 @@ bool frmMain::startTransmission(bool fromStart, bool hide)
     setSendingControls(true);
     m_cmdStop->setFocus();
     if (!m_morse.StartSending()) {
-        restoreAfterStop();
+        restoreAfterSending(SendEvent::Stopped);
         showNoSoundCard();
         return false;
     }
@@ -432,15 +436,17 @@ void frmMain::DirectXEvent_DXCallback(bool)
         sendWatcher(SendEvent::Progress);
 }
 
-void frmMain::onTransmissionEnded()
+void frmMain::restoreAfterSending(SendEvent end)
 {
-    if (m_hideWhileSending) {
+    // A box emptied while sending gets its text back, and after a stop the text always
+    // comes back as it was taken (upper case), with what was sent selected.
+    if (end == SendEvent::Stopped || m_hideWhileSending) {
         m_text1->setText(m_gsGemtTekst);
         m_text1->select(m_giStartPos, m_giSendtLen);
     }
     setSendingControls(false);
     if (sendWatcher)
-        sendWatcher(SendEvent::PlayedOut);
+        sendWatcher(end);
 }
 
 void frmMain::cmdStop_Click()
@@ -449,25 +455,15 @@ void frmMain::cmdStop_Click()
     if (!m_sending)
         return;
     m_morse.StopSending();
-    restoreAfterStop();
+    restoreAfterSending(SendEvent::Stopped);
     m_cmdTX->setFocus();
-}
-
-void frmMain::restoreAfterStop()
-{
-    m_text1->setReadOnly(false);
-    m_text1->setText(m_gsGemtTekst);
-    m_text1->select(m_giStartPos, m_giSendtLen);
-    setSendingControls(false);
-    if (sendWatcher)
-        sendWatcher(SendEvent::Stopped);
 }
 
 void frmMain::onDeviceFailed()
 {
     if (!m_sending)
         return;
-    restoreAfterStop();
+    restoreAfterSending(SendEvent::Stopped);
     m_cmdTX->setFocus();
     showNoSoundCard();
 }
@@ -475,6 +471,7 @@ void frmMain::onDeviceFailed()
 void frmMain::setSendingControls(bool sending)
 {
     m_sending = sending;
+    ui::announce(*statusBar(), sending ? tr("Sender") : tr("Sender ikke"));
     m_cmdTX->setEnabled(!sending);
     m_text1->setReadOnly(sending);
     for (QMenu *m : m_menus)

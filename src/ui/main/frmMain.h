@@ -45,14 +45,12 @@ public:
     void runExercise(QDialog &dialog);
 
     Morse &morse() { return m_morse; }
-    const settings::StoreOpener &storeOpener() const { return m_openStore; }
 
     TextBox *Text1() const { return m_text1; }
     QPushButton *cmdTX() const { return m_cmdTX; }
     QPushButton *cmdStop() const { return m_cmdStop; }
     QLabel *statusPanel() const { return m_status; }
     FileCommands &fileCommands() const { return *m_files; }
-    AudioExport &audioExport() const { return *m_audio; }
     // A menu item or menu by its control name ("mnuFilerGem", "mnuFiler").
     QAction *menuItem(const QString &name) const;
     QMenu *menu(const QString &name) const;
@@ -111,9 +109,8 @@ private:
     void fitFrameAndMinimum();
     void setSendingControls(bool sending);
     bool startTransmission(bool fromStart, bool hide);
-    void restoreAfterStop();
+    void restoreAfterSending(SendEvent end);
     void DirectXEvent_DXCallback(bool more);
-    void onTransmissionEnded();
     void onDeviceFailed();
     void showNoSoundCard();
 

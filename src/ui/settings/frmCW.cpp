@@ -50,24 +50,9 @@ frmCW::frmCW(Morse &morse, settings::StoreOpener openStore, QWidget *owner)
         w->setObjectName(QLatin1String(name));
         w->setGeometry(ui::twipsRect(left, top, width, height, owner));
     };
-    // The twips widths were measured in a narrower font than the installed one:
-    // a label may grow to the left edge of its value box, less a small gap.
-    // A label grows up to the gap before its value box; a caption still too wide
-    // for that gets a slightly smaller font, so that none is cut.
+    // A label may grow up to a small gap before its value box.
     const auto fitLabel = [owner](QLabel *label, double boxLeft) {
-        const int room = ui::twipsToPixels(boxLeft - kLabelGap, owner) - label->x();
-        const auto needed = [label] {
-            const QFontMetrics metrics = label->fontMetrics();
-            return std::max(metrics.horizontalAdvance(label->text()),
-                            metrics.boundingRect(label->text()).width()) + 2;
-        };
-        QFont font = label->font();
-        while (needed() > room && font.pointSizeF() - ui::kCaptionPointStep >= ui::kSmallestCaptionPointSize) {
-            font.setPointSizeF(font.pointSizeF() - ui::kCaptionPointStep);
-            label->setFont(font);
-        }
-        if (needed() > label->width())
-            label->resize(std::min(needed(), room), label->height());
+        ui::fitCaption(*label, ui::twipsToPixels(boxLeft - kLabelGap, owner));
     };
     const auto valueBox = [](QWidget *parent) {
         auto *box = new QLineEdit(parent);
@@ -126,6 +111,19 @@ frmCW::frmCW(Morse &morse, settings::StoreOpener openStore, QWidget *owner)
     for (QLabel *label : {Label6, Label1, Label3, Label4})
         fitLabel(label, 2520);
     fitLabel(Label7, 1320);
+
+    // Each value box is named by its label; without one Qt would name them all after
+    // their frame ("Hastighed", "Lyd").
+    Label6->setBuddy(txtWPM);
+    Label1->setBuddy(txtFarnsworth);
+    Label3->setBuddy(txtReelWPM);
+    Label4->setBuddy(txtReelCPM);
+    UpDownWpm->setAccessibleName(tr("Skift ord pr. minut"));
+    UpDownFarnsworth->setAccessibleName(tr("Skift ekstra forsinkelse"));
+    UpDown2->setAccessibleName(tr("Skift tone"));
+    HScroll1->setAccessibleName(tr("Lydstyrke"));
+    HScroll1->setAccessibleDescription(
+        tr("Fra min til max. Pil venstre og højre ændrer lidt, Page Up og Page Down meget."));
 
     // The window's tab order; labels and frames take no focus.
     QWidget *order[] = {txtWPM, UpDownWpm, txtFarnsworth, UpDownFarnsworth, txtReelWPM,
