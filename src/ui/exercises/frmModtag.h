@@ -42,6 +42,8 @@ public:
     exercises::MessageBoxRunner runMessageBox = exercises::execMessageBox;
 
     const std::optional<receive::Score> &score() const { return m_score; }
+    // The groups "&Øv fejlene" made, once the window has closed; none otherwise.
+    const std::optional<QString> &generatedText() const { return m_generated; }
 
     TextBox *txtAfskrift;
     QPushButton *cmdStart;
@@ -71,6 +73,7 @@ private:
     void updateButtons();
 
     Morse &m_morse;
+    std::optional<QString> m_generated;
     ReceiveTransmitter m_transmitter;
     receive::ReceiveHistory m_history;
     std::vector<receive::Attempt> m_attempts;   // the history, this run's attempts included

@@ -8,6 +8,8 @@
 
 #include <QDialog>
 
+#include <optional>
+
 class Morse;
 class QComboBox;
 class QGroupBox;
@@ -27,6 +29,9 @@ public:
     exercises::RandomFactory newRandom = practice::clockSeededUniform;
     // Shows the window's message boxes (QMessageBox::exec unless replaced).
     exercises::MessageBoxRunner runMessageBox = exercises::execMessageBox;
+    // The text "cmdØvelse" made, once the window has closed; none when it was
+    // closed without generating.
+    const std::optional<QString> &generatedText() const { return m_generated; }
 
     QGroupBox *Frame1;
     QGroupBox *Frame2;
@@ -43,4 +48,5 @@ private:
     bool bekræft(const QString &text);
 
     Morse &m_morse;
+    std::optional<QString> m_generated;
 };
