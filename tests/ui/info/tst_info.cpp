@@ -6,7 +6,6 @@
 #include "program/ProgramInfo.h"
 #include "engine/Morse.h"
 #include "engine/MorseTable.h"
-#include "engine/sound_device/SimulatedSoundDevice.h"
 #include "info/HelpWindow.h"
 #include "info/frmAbout.h"
 #include "info/frmCWTegn.h"
