@@ -21,7 +21,7 @@ void measure(const char *label, Morse &morse, const QString &text)
 {
     std::vector<qint64> ns;
     ns.reserve(kFills);
-    morse.gsCWTekst = text;
+    morse.setText(text);
     QElapsedTimer timer;
     for (int i = 0, half = 0; i < kFills; ++i, half ^= 1) {
         timer.start();
@@ -29,7 +29,7 @@ void measure(const char *label, Morse &morse, const QString &text)
         ns.push_back(timer.nsecsElapsed());
         if (!more) {   // start the text again
             morse.StopSending();
-            morse.gsCWTekst = text;
+            morse.setText(text);
             half = 1;
         }
     }

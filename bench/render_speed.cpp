@@ -43,7 +43,7 @@ double renderInProcess(const QString &text)
     auto *device = new SimulatedSoundDevice;
     Morse morse(settings, std::unique_ptr<SoundDevice>(device));
     morse.LavLyd();
-    morse.gsCWTekst = text;
+    morse.setText(text);
     morse.StartSending();
     qint64 bytes = 0;
     while (device->isPlaying()) {

@@ -172,7 +172,7 @@ static int run(int argc, char *argv[])
     QObject::connect(&memory, &QTimer::timeout, [&rss] { rss.push_back(bench::residentKiB()); });
     memory.start(10000);
 
-    morse.gsCWTekst = text;
+    morse.setText(text);
     morse.StartSending();
     QEventLoop loop;
     QTimer poll;

@@ -5,6 +5,8 @@
 #include <QCoreApplication>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
+#include <QKeySequence>
+#include <QPlainTextEdit>
 #include <QWidget>
 
 namespace ui {
@@ -70,6 +72,12 @@ bool KeyFilter::filterKeyPress(QObject *watched, const QKeyEvent &key)
     // No character (arrows, Home...), NUL, or Delete (127), which only edits.
     if (text.isEmpty() || text == QChar(0) || text == QChar(127))
         return false;
+    // Undo and redo are commands of a box that keeps an undo history, not characters.
+    if (key.matches(QKeySequence::Undo) || key.matches(QKeySequence::Redo)) {
+        const auto *edit = qobject_cast<const QPlainTextEdit *>(watched);
+        if (edit && edit->isUndoRedoEnabled())
+            return false;
+    }
     // Escape and Tab belong to the window (cancel button, focus), not to the box.
     if (key.key() == Qt::Key_Escape || key.key() == Qt::Key_Tab || key.key() == Qt::Key_Backtab)
         return false;

@@ -110,7 +110,7 @@ void PulseSoundDeviceTest::sendsTextUnchanged()
         ++playedOut;
         engine();
     };
-    sender.morse.gsCWTekst = text + QLatin1Char(' ');
+    sender.morse.setText(text + QLatin1Char(' '));
     const qint64 startNs = clock.nsecsElapsed();
     QVERIFY(sender.morse.StartSending());
     const int playMs = int(ref.size() * 1000 / kSampleRate);
@@ -174,7 +174,7 @@ void PulseSoundDeviceTest::stopMidSendIsSilentAtOnce()
     QVERIFY(capture.start());
     Sender sender(settings, clock);
     QVERIFY2(sender.morse.LavLyd(), errorName(sender.morse.error()));
-    sender.morse.gsCWTekst = text;
+    sender.morse.setText(text);
     QVERIFY(sender.morse.StartSending());
     spin(1300);
     const qint64 stopNs = clock.nsecsElapsed();

@@ -79,7 +79,7 @@ void PulseSoundDeviceFailureTest::serverGoneAndBack()
         down.start();
     } else {
         QVERIFY2(morse.LavLyd(), errorName(morse.error()));
-        morse.gsCWTekst = QStringLiteral("CQ CQ CQ DE OZ1ABC OZ1ABC K ");
+        morse.setText(QStringLiteral("CQ CQ CQ DE OZ1ABC OZ1ABC K "));
         if (when == QLatin1String("sending")) {
             QVERIFY(morse.StartSending());
             QTest::qWait(700);
@@ -114,7 +114,7 @@ void PulseSoundDeviceFailureTest::serverGoneAndBack()
     Capture capture(m_clock);
     QVERIFY(capture.start());
     const int failuresBefore = failures;
-    morse.gsCWTekst = text;
+    morse.setText(text);
     QVERIFY(morse.StartSending());
     QVERIFY2(QTest::qWaitFor([&] { return ended > 0 || failures > failuresBefore; }, 5000), "the new send never ended");
     QTest::qWait(200);

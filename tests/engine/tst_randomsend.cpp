@@ -93,21 +93,20 @@ void RandomSendTest::randomTexts()
 
         // Each symbol is its element's first D samples; the halves hold exactly that
         // sequence, then silence, and no more halves than the sound needs.
-        const auto d = size_t(m.glPriklen);
-        m.gsCWTekst = text;
+        const auto d = size_t(m.dotSamples());
+        m.setText(text);
         const std::vector<std::int16_t> rendered = soundtest::renderHalves(m);
         const size_t soundSamples = (symbols.size() - 1) * d;
         QVERIFY(rendered.size() >= soundSamples);
         QVERIFY(rendered.size() < soundSamples + size_t(kHalfSamples) + d);
         for (size_t i = 0; i + 1 < symbols.size(); ++i) {
-            const std::vector<std::int16_t> &e = elementOf(m, symbols[i]);
+            const std::vector<std::int16_t> &e = m.element(symbols[i]);
             if (!std::equal(e.begin(), e.begin() + ptrdiff_t(d), rendered.begin() + ptrdiff_t(i * d)))
                 QFAIL(qPrintable(QStringLiteral("symbol %1 of \"%2\" differs").arg(i).arg(text)));
         }
         QVERIFY(std::all_of(rendered.begin() + ptrdiff_t(soundSamples), rendered.end(),
                             [](auto v) { return v == 0; }));
-        QCOMPARE(m.gvTegnPos, 0);
-        QVERIFY(m.gscwtegn.empty());
+        QCOMPARE(m.sentCharacters(), 0);
     }
 }
 

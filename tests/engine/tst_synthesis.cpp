@@ -19,9 +19,9 @@ std::vector<std::int16_t> expectedSound(Morse &m, const QString &text)
 {
     const std::string symbols = symbolStream(m, text);
     std::vector<std::int16_t> out;
-    const auto d = size_t(m.glPriklen);
+    const auto d = size_t(m.dotSamples());
     for (char sym : symbols) {
-        const std::vector<std::int16_t> &e = elementOf(m, sym);
+        const std::vector<std::int16_t> &e = m.element(sym);
         out.insert(out.end(), e.begin(), e.begin() + ptrdiff_t(d));
     }
     return out;
@@ -91,9 +91,9 @@ void SynthesisTest::dotLength()
     Settings s = soundSettings(wpm);
     Morse m(s, nullptr);
     m.buildElements();
-    QCOMPARE(m.glPriklen, samples);
-    QCOMPARE(int(m.giSinus.size()), 3 * samples + 1);
-    QCOMPARE(int(m.giPrik.size()), samples + 1);
+    QCOMPARE(m.dotSamples(), samples);
+    QCOMPARE(int(m.sine().size()), 3 * samples + 1);
+    QCOMPARE(int(m.element('4').size()), samples + 1);
 }
 
 void SynthesisTest::firstSamples()
@@ -101,13 +101,13 @@ void SynthesisTest::firstSamples()
     Settings s = soundSettings(20, 800, 10000);
     Morse m(s, nullptr);
     m.buildElements();
-    const std::vector<std::int16_t> sine(m.giSinus.begin(), m.giSinus.begin() + 5);
+    const std::vector<std::int16_t> sine(m.sine().begin(), m.sine().begin() + 5);
     QCOMPARE(sine, (std::vector<std::int16_t>{0, -1137, -2259, -3352, -4401}));
-    const std::vector<std::int16_t> dot(m.giPrik.begin(), m.giPrik.begin() + 5);
+    const std::vector<std::int16_t> dot(m.element('4').begin(), m.element('4').begin() + 5);
     QCOMPARE(dot, (std::vector<std::int16_t>{0, -46, -181, -403, -705}));
     // The recursion follows the rounded values, not the exact sine.
-    QCOMPARE(m.giStreg2[0], m.giSinus[size_t(m.glPriklen - 1)]);
-    QCOMPARE(m.giStreg3[0], m.giSinus[size_t(2 * m.glPriklen - 1)]);
+    QCOMPARE(m.element('2')[0], m.sine()[size_t(m.dotSamples() - 1)]);
+    QCOMPARE(m.element('3')[0], m.sine()[size_t(2 * m.dotSamples() - 1)]);
 }
 
 void SynthesisTest::elementEnds_data()
@@ -127,17 +127,19 @@ void SynthesisTest::elementEnds()
     Settings s = soundSettings(wpm, tone);
     Morse m(s, nullptr);
     m.buildElements();
-    const auto d = size_t(m.glPriklen);
-    QCOMPARE(m.giPrik[0], 0);
-    QCOMPARE(m.giStreg1[0], 0);
-    for (const auto *e : {&m.giPrik, &m.giStreg1, &m.giStreg2, &m.giStreg3, &m.giPause})
-        QCOMPARE((*e)[d], 0);
-    QVERIFY(std::all_of(m.giPause.begin(), m.giPause.end(), [](auto v) { return v == 0; }));
+    const auto d = size_t(m.dotSamples());
+    const std::vector<std::int16_t> &dot = m.element('4');
+    const std::vector<std::int16_t> &pause = m.element(' ');
+    QCOMPARE(dot[0], 0);
+    QCOMPARE(m.element('1')[0], 0);
+    for (char sym : {'4', '1', '2', '3', ' '})
+        QCOMPARE(m.element(sym)[d], 0);
+    QVERIFY(std::all_of(pause.begin(), pause.end(), [](auto v) { return v == 0; }));
     // The last played sample of the fall ramp is Int(x / 25).
-    const double x = m.giSinus[2 * d - 1 + d - 1];
-    QCOMPARE(double(m.giStreg3[d - 1]), std::floor(x / 25));
+    const double x = m.sine()[2 * d - 1 + d - 1];
+    QCOMPARE(double(m.element('3')[d - 1]), std::floor(x / 25));
     // The steady third is untouched by the ramps.
-    QCOMPARE(m.giStreg2[d / 2], m.giSinus[d - 1 + d / 2]);
+    QCOMPARE(m.element('2')[d / 2], m.sine()[d - 1 + d / 2]);
 }
 
 void SynthesisTest::silentVolumeKeepsTiming()
@@ -145,8 +147,8 @@ void SynthesisTest::silentVolumeKeepsTiming()
     Settings s = soundSettings(20, 800, 0);
     Morse m(s, nullptr);
     m.buildElements();
-    QCOMPARE(m.glPriklen, 2646);
-    QVERIFY(std::all_of(m.giSinus.begin(), m.giSinus.end(), [](auto v) { return v == 0; }));
+    QCOMPARE(m.dotSamples(), 2646);
+    QVERIFY(std::all_of(m.sine().begin(), m.sine().end(), [](auto v) { return v == 0; }));
 }
 
 void SynthesisTest::peaks_data()
@@ -171,7 +173,7 @@ void SynthesisTest::peaks()
     Settings s = soundSettings(20, tone, volume);
     Morse m(s, nullptr);
     m.buildElements();
-    const auto [lo, hi] = std::minmax_element(m.giSinus.begin(), m.giSinus.end());
+    const auto [lo, hi] = std::minmax_element(m.sine().begin(), m.sine().end());
     QCOMPARE(int(*lo), low);
     QCOMPARE(int(*hi), high);
 }
@@ -181,11 +183,18 @@ void SynthesisTest::fillExampleAt20Wpm()
     Settings s = soundSettings(20);
     Morse m(s, nullptr);
     m.buildElements();
-    m.gsCWTekst = QStringLiteral("PARIS PARIS ");
+    const QString text = QStringLiteral("PARIS PARIS ");
+    const std::vector<std::int16_t> expected = expectedSound(m, text);
+    m.setText(text);
     QVERIFY(m.FyldDel1());
-    QCOMPARE(m.glCWSlat, 882);
     QVERIFY(m.FyldDel2());
-    QCOMPARE(m.glCWSlat, 1764);
+    // A half holds 8 dot lengths of 2646 samples and 882 of the ninth symbol, the
+    // last third of P's first dash; the next fill goes on with its other 1764.
+    const std::vector<std::int16_t> &third = m.element('3');
+    const auto halfEnd = m.staging().begin() + kHalfSamples;
+    QVERIFY(std::equal(third.begin(), third.begin() + 882, halfEnd - 882));
+    QVERIFY(std::equal(third.begin() + 882, third.begin() + 2646, halfEnd));
+    QVERIFY(std::equal(m.staging().begin(), halfEnd + kHalfSamples, expected.begin()));
 }
 
 void SynthesisTest::sendsExactSamples_data()
@@ -209,7 +218,7 @@ void SynthesisTest::sendsExactSamples()
     Rig rig(soundSettings(wpm, 700, 8000, farnsworth));
     const std::vector<std::int16_t> expected = expectedSound(rig.morse, text);
 
-    rig.morse.gsCWTekst = text;
+    rig.morse.setText(text);
     QVERIFY(rig.morse.StartSending());
     rig.device->runUntilStopped(qint64(kSampleRate) * 600);
     QCOMPARE(rig.ended, 1);
@@ -223,13 +232,13 @@ void SynthesisTest::sendsExactSamples()
     QVERIFY(std::all_of(played.begin() + ptrdiff_t(expected.size()), played.end(),
                         [](auto v) { return v == 0; }));
     // The half after the last one that held a symbol is not played.
-    QVERIFY(played.size() - expected.size() < size_t(kHalfSamples) + size_t(rig.morse.glPriklen));
+    QVERIFY(played.size() - expected.size() < size_t(kHalfSamples) + size_t(rig.morse.dotSamples()));
 }
 
 void SynthesisTest::shortTextIsOneHalf()
 {
     Rig rig(soundSettings(60));
-    rig.morse.gsCWTekst = QStringLiteral("E ");
+    rig.morse.setText(QStringLiteral("E "));
     QVERIFY(rig.morse.StartSending());
     rig.device->runUntilStopped(kSampleRate * 10);
     QCOMPARE(rig.ended, 1);
@@ -249,38 +258,36 @@ void SynthesisTest::emptyTextIsWordGap()
 void SynthesisTest::lateNotificationIsIgnored()
 {
     Rig rig(soundSettings(20));
-    rig.morse.gsCWTekst = QStringLiteral("PARIS PARIS ");
+    rig.morse.setText(QStringLiteral("PARIS PARIS "));
     QVERIFY(rig.morse.StartSending());
     rig.device->advance(kHalfSamples);
     rig.morse.StopSending();
     const int writes = rig.device->writeCount();
-    const std::vector<std::int16_t> image = rig.morse.giBuffer;
+    const std::vector<std::int16_t> image = rig.morse.staging();
     rig.device->notified(0);
     rig.device->notified(1);
     QCOMPARE(rig.device->writeCount(), writes);
-    QCOMPARE(rig.morse.giBuffer, image);
-    QCOMPARE(rig.morse.gvTegnPos, 0);
+    QCOMPARE(rig.morse.staging(), image);
+    QCOMPARE(rig.morse.sentCharacters(), 0);
     QCOMPARE(rig.ended, 0);
 }
 
 void SynthesisTest::stopMidCharacter()
 {
     Rig rig(soundSettings(20));
-    rig.morse.gsCWTekst = QStringLiteral("HHHHHHHHHHHHHHHH ");
+    rig.morse.setText(QStringLiteral("HHHHHHHHHHHHHHHH "));
     QVERIFY(rig.morse.StartSending());
     rig.device->advance(kHalfSamples + 1000);
-    QVERIFY(rig.morse.gvTegnPos > 0);
+    QVERIFY(rig.morse.sentCharacters() > 0);
     rig.morse.StopSending();
     QVERIFY(!rig.device->isPlaying());
     QCOMPARE(rig.device->position(), 0);
-    QCOMPARE(rig.morse.gvTegnPos, 0);
-    QCOMPARE(rig.morse.gvSymbolPos, 0);
-    QCOMPARE(rig.morse.gvSymbol, '\0');
-    QVERIFY(rig.morse.gscwtegn.empty());
+    QCOMPARE(rig.morse.sentCharacters(), 0);
     // The next transmission starts from the top and sounds exactly right.
     rig.device->clearPlayed();
-    rig.morse.gsCWTekst = QStringLiteral("EE ");
-    const std::vector<std::int16_t> expected = expectedSound(rig.morse, rig.morse.gsCWTekst);
+    const QString next = QStringLiteral("EE ");
+    const std::vector<std::int16_t> expected = expectedSound(rig.morse, next);
+    rig.morse.setText(next);
     QVERIFY(rig.morse.StartSending());
     rig.device->runUntilStopped(kSampleRate * 10);
     const std::vector<std::int16_t> played = toSamples(rig.device->played());
@@ -293,14 +300,14 @@ void SynthesisTest::deviceFailureEndsTransmission()
     Rig rig(soundSettings(20));
     int failures = 0;
     rig.morse.deviceFailed = [&failures] { ++failures; };
-    rig.morse.gsCWTekst = QStringLiteral("PARIS PARIS ");
+    rig.morse.setText(QStringLiteral("PARIS PARIS "));
     QVERIFY(rig.morse.StartSending());
     rig.device->advance(1000);
     rig.device->failNow();
     QCOMPARE(failures, 1);
     QVERIFY(!rig.morse.isSending());
     QVERIFY(!rig.morse.hasBuffer());
-    QCOMPARE(rig.morse.gvTegnPos, 0);
+    QCOMPARE(rig.morse.sentCharacters(), 0);
     // The next send opens the device again.
     QVERIFY(rig.morse.LavLyd());
     QVERIFY(rig.morse.StartSending());
@@ -314,7 +321,7 @@ void SynthesisTest::longTextPositions()
     m.buildElements();
     const QString text(200000, u'E');
     const std::vector<std::int16_t> expected = expectedSound(m, text);
-    m.gsCWTekst = text;
+    m.setText(text);
     const std::vector<std::int16_t> rendered = renderHalves(m);
     // Each E is one dot and one unit of gap, 25 samples each; then one unit and the end.
     QCOMPARE(expected.size(), size_t((2 * 200000 + 2) * 25));

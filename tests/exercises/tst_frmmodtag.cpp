@@ -105,7 +105,7 @@ void FrmModtagTest::unwritableHistoryKeepsAttempt()
     QVERIFY(window.cmdØv->isEnabled());
     window.cmdØv->click();
     QCOMPARE(window.result(), int(QDialog::Accepted));
-    QCOMPARE(rig.morse.gsCWTekst, QStringLiteral("<KA><KA><KA>\r\n\r\nCCCCC CCCCC \r\n<AR>"));
+    QCOMPARE(window.generatedText().value_or(QString()), QStringLiteral("<KA><KA><KA>\r\n\r\nCCCCC CCCCC \r\n<AR>"));
 }
 
 QTEST_MAIN(FrmModtagTest)

@@ -296,7 +296,7 @@ void FrmCWTest::okOnlyVolumeChanged()
 {
     Rig rig(record(soundSettings(20, 800, 5000, 0)), freshStorePath());
     const auto peakOf = [&] {
-        return *std::max_element(rig.morse.giSinus.begin(), rig.morse.giSinus.end());
+        return *std::max_element(rig.morse.sine().begin(), rig.morse.sine().end());
     };
     const std::int16_t before = peakOf();
     rig.child<QScrollBar>("HScroll1")->setValue(2500);

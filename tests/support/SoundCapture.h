@@ -143,7 +143,7 @@ inline std::vector<std::int16_t> reference(const Settings &settings, const QStri
     Morse morse(s, std::unique_ptr<SoundDevice>(device));
     if (!morse.LavLyd())
         return {};
-    morse.gsCWTekst = text;
+    morse.setText(text);
     morse.StartSending();
     device->runUntilStopped(qint64(3600) * 44100);
     return toSamples(device->played());

@@ -35,13 +35,13 @@ inline std::vector<std::int16_t> toSamples(const QByteArray &bytes)
     return out;
 }
 
-// The halves FyldDel fills for the engine's text (gsCWTekst), in order, up to the
+// The halves FyldDel fills for the engine's text, in order, up to the
 // first one that held nothing but the end marker: what the device would play.
 inline std::vector<std::int16_t> renderHalves(Morse &m)
 {
     std::vector<std::int16_t> out;
     for (int half = 0; m.FyldDel(half); half ^= 1) {
-        const auto first = m.giBuffer.begin() + half * morse::kHalfSamples;
+        const auto first = m.staging().begin() + half * morse::kHalfSamples;
         out.insert(out.end(), first, first + morse::kHalfSamples);
     }
     return out;
@@ -52,7 +52,7 @@ inline std::vector<std::int16_t> renderHalves(Settings settings, const QString &
 {
     Morse m(settings, nullptr);
     m.buildElements();
-    m.gsCWTekst = text;
+    m.setText(text);
     return renderHalves(m);
 }
 

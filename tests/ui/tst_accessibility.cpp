@@ -168,22 +168,22 @@ void AccessibilityTest::windows_data()
                                        rig.main.window.get());
     }) << QStringList{QStringLiteral("HScroll1")};
     QTest::newRow("frmCWTegn") << owned([](Rig &rig) {
-        return std::make_unique<frmCWTegn>(rig.morse(), rig.main.window.get());
+        return std::make_unique<frmCWTegn>(rig.main.window.get());
     }) << QStringList{QStringLiteral("List1")};
     QTest::newRow("frmAbout") << owned([](Rig &rig) {
         return std::make_unique<frmAbout>(rig.main.window.get());
     }) << QStringList{};
     QTest::newRow("frmOv1") << owned([](Rig &rig) {
-        return std::make_unique<frmOv1>(rig.morse(), rig.main.window.get());
+        return std::make_unique<frmOv1>(rig.main.window.get());
     }) << QStringList{};
     QTest::newRow("frmOv2") << owned([](Rig &rig) {
-        return std::make_unique<frmOv2>(rig.morse(), rig.main.window.get());
+        return std::make_unique<frmOv2>(rig.main.window.get());
     }) << QStringList{QStringLiteral("txtTegn")};
     QTest::newRow("frmOv3") << owned([](Rig &rig) {
         return std::make_unique<frmOv3>(rig.morse(), rig.main.window.get());
     }) << QStringList{};
     QTest::newRow("frm5grp") << owned([](Rig &rig) {
-        return std::make_unique<frm5grp>(rig.morse(), rig.main.window.get());
+        return std::make_unique<frm5grp>(rig.main.window.get());
     }) << QStringList{QStringLiteral("txtTegn")};
     QTest::newRow("frmModtag") << owned([](Rig &rig) { return receiving(rig); })
                                << QStringList{QStringLiteral("txtAfskrift"), QStringLiteral("txtResultat"),

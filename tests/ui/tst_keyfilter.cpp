@@ -2,7 +2,6 @@
 // "Øvelser 2" and of the group generator, the generator's count box): key presses
 // and input-method text (dead keys, compose results, input methods) meet one rule.
 
-#include "engine/Morse.h"
 #include "engine/sound_device/SimulatedSoundDevice.h"
 #include "exercises/frm5grp.h"
 #include "exercises/frmOv2.h"
@@ -113,8 +112,6 @@ void KeyFilterTest::typed()
 
     QTemporaryDir dir;
     const QString ini = dir.filePath(QStringLiteral("store.ini"));
-    Settings settings;
-    Morse morse(settings, std::make_unique<SimulatedSoundDevice>());
     std::unique_ptr<QWidget> window;
     QWidget *edit = nullptr;
     switch (box) {
@@ -126,12 +123,12 @@ void KeyFilterTest::typed()
         break;
     }
     case Box::Ov2Characters:
-        window = std::make_unique<frmOv2>(morse, nullptr);
+        window = std::make_unique<frmOv2>(nullptr);
         edit = window->findChild<QLineEdit *>(QStringLiteral("txtTegn"));
         break;
     case Box::Grp5Characters:
     case Box::Grp5Count:
-        window = std::make_unique<frm5grp>(morse, nullptr);
+        window = std::make_unique<frm5grp>(nullptr);
         edit = window->findChild<QLineEdit *>(box == Box::Grp5Count ? QStringLiteral("txtAntal")
                                                                      : QStringLiteral("txtTegn"));
         break;

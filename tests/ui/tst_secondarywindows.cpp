@@ -51,12 +51,12 @@ struct Rig {
         switch (which) {
         case Window::CW:
             return std::make_unique<frmCW>(morse, [store] { return settings::openStoreAt(store); }, &owner);
-        case Window::CWTegn: return std::make_unique<frmCWTegn>(morse, &owner);
+        case Window::CWTegn: return std::make_unique<frmCWTegn>(&owner);
         case Window::About: return std::make_unique<frmAbout>(&owner);
-        case Window::Ov1: return std::make_unique<frmOv1>(morse, &owner);
-        case Window::Ov2: return std::make_unique<frmOv2>(morse, &owner);
+        case Window::Ov1: return std::make_unique<frmOv1>(&owner);
+        case Window::Ov2: return std::make_unique<frmOv2>(&owner);
         case Window::Ov3: return std::make_unique<frmOv3>(morse, &owner);
-        case Window::Grp5: return std::make_unique<frm5grp>(morse, &owner);
+        case Window::Grp5: return std::make_unique<frm5grp>(&owner);
         case Window::Modtag:
             return std::make_unique<frmModtag>(
                 morse, ReceiveTransmitter{[] { return QString(); }, [] { return true; }, [] {}},

@@ -60,7 +60,7 @@ int playOnDevice(Settings &settings, const QString &text)
         QCoreApplication::exit(kExitSignalBase + g_signal);
     });
     poll.start();
-    morse.gsCWTekst = text;
+    morse.setText(text);
     QTimer::singleShot(0, [&morse] {
         if (!morse.StartSending())
             QCoreApplication::exit(fail(CwSend::tr("Lydkort findes ikke.")));

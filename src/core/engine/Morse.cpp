@@ -68,19 +68,12 @@ void Morse::HentSymbol(char &sym)
     }
 }
 
-Morse::SendState Morse::sendState() const
+void Morse::setText(const QString &text)
 {
-    return {gsCWTekst, gvTegnPos, gvSymbolPos, gscwtegn, gvSymbol, glCWSlat};
-}
-
-void Morse::restoreSendState(const SendState &state)
-{
-    gsCWTekst = state.gsCWTekst;
-    gvTegnPos = state.gvTegnPos;
-    gvSymbolPos = state.gvSymbolPos;
-    gscwtegn = state.gscwtegn;
-    gvSymbol = state.gvSymbol;
-    glCWSlat = state.glCWSlat;
+    gsCWTekst = text;
+    gvTegnPos = 0;
+    gvSymbolPos = 0;
+    gscwtegn = {};
 }
 
 qint32 Morse::dotLength(int wpm)

@@ -68,35 +68,24 @@ public:
     // The device failed while sending; the transmission was stopped.
     std::function<void()> deviceFailed;
 
-    // --- State, under the program's established names ---------------------------
-    QString gsCWTekst;              // the text being sent; also the exercise hand-over
-    qsizetype gvTegnPos = 0;        // characters of gsCWTekst consumed
-    qsizetype gvSymbolPos = 0;      // 1-based position in gscwtegn of the last symbol
-    std::string_view gscwtegn;      // pattern of the current character; empty: none
-    char gvSymbol = 0;              // symbol being written; 0 before the first
-    qint32 glCWSlat = 0;            // samples of gvSymbol written at the end of the last half
-    qint32 glPriklen = 0;           // dot length in samples
-
-    // The text and the symbol source's reading position, taken whole so that the
-    // source can be lent to another text and given back exactly as it was.
-    struct SendState {
-        QString gsCWTekst;
-        qsizetype gvTegnPos = 0;
-        qsizetype gvSymbolPos = 0;
-        std::string_view gscwtegn;
-        char gvSymbol = 0;
-        qint32 glCWSlat = 0;
-    };
-    SendState sendState() const;
-    void restoreSendState(const SendState &state);
-
-    std::vector<std::int16_t> giSinus;
-    std::vector<std::int16_t> giPrik;
-    std::vector<std::int16_t> giStreg1;
-    std::vector<std::int16_t> giStreg2;
-    std::vector<std::int16_t> giStreg3;
-    std::vector<std::int16_t> giPause;
-    std::vector<std::int16_t> giBuffer;   // staging image of the device buffer
+    // --- The send text and what the device plays ----------------------------------
+    // The text the symbol source reads next, from its start. Also the exchange string
+    // of the exercise windows, which the main window hands over here.
+    void setText(const QString &text);
+    const QString &text() const { return gsCWTekst; }
+    // Characters of the text the symbol source has consumed (a prosign counts its
+    // four); back to 0 after the end marker and after StopSending.
+    qsizetype sentCharacters() const { return gvTegnPos; }
+    // The dot length of the last build, in samples; 0 before the first.
+    qint32 dotSamples() const { return glPriklen; }
+    // The precomputed element a symbol plays ('4' dot, '1' to '3' the thirds of a
+    // dash, anything else silence), dotSamples() + 1 samples; the first dotSamples()
+    // are what is heard.
+    const std::vector<std::int16_t> &element(char symbol) const;
+    // The sine the elements are cut from, 3 × dotSamples() + 1 samples.
+    const std::vector<std::int16_t> &sine() const { return giSinus; }
+    // The staging image of the device buffer: both halves as FyldDel left them.
+    const std::vector<std::int16_t> &staging() const { return giBuffer; }
 
     // The dot length for a speed: Int(529200 / wpm / 10) samples.
     static qint32 dotLength(int wpm);
@@ -106,7 +95,6 @@ private:
     void LavElementer();
     // The position state back at the start of the text; no transmission running.
     void resetSendState();
-    const std::vector<std::int16_t> &element(char symbol) const;
     void onNotified(int index);
     void onPlayedOut();
     void onDeviceFailed();
@@ -117,4 +105,21 @@ private:
     bool m_sending = false;
     bool m_finishing = false;
     bool m_lastFillMore[2] = {false, false};
+
+    // The engine's state, under the program's established names.
+    QString gsCWTekst;              // the text being sent
+    qsizetype gvTegnPos = 0;        // characters of gsCWTekst consumed
+    qsizetype gvSymbolPos = 0;      // 1-based position in gscwtegn of the last symbol
+    std::string_view gscwtegn;      // pattern of the current character; empty: none
+    char gvSymbol = 0;              // symbol being written; 0 before the first
+    qint32 glCWSlat = 0;            // samples of gvSymbol written at the end of the last half
+    qint32 glPriklen = 0;           // dot length in samples
+
+    std::vector<std::int16_t> giSinus;
+    std::vector<std::int16_t> giPrik;
+    std::vector<std::int16_t> giStreg1;
+    std::vector<std::int16_t> giStreg2;
+    std::vector<std::int16_t> giStreg3;
+    std::vector<std::int16_t> giPause;
+    std::vector<std::int16_t> giBuffer;   // staging image of the device buffer
 };

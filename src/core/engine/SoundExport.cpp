@@ -36,7 +36,7 @@ qint64 renderedSamples(const Settings &settings, const QString &text)
 {
     Settings own = settings;
     Morse counter(own, nullptr);
-    counter.gsCWTekst = text;
+    counter.setText(text);
     qint64 symbols = 0;
     char sym = 0;
     for (counter.HentSymbol(sym); sym != morse::kSymEnd; counter.HentSymbol(sym))
@@ -76,7 +76,7 @@ Result renderInto(const Settings &settings, const QString &text, QIODevice &devi
         return Result::NotRendered;
     bool ended = false;
     morse.transmissionEnded = [&ended] { ended = true; };
-    morse.gsCWTekst = text;
+    morse.setText(text);
     morse.StartSending();
     while (simulated->isPlaying()) {
         // One half per step: the 44100-byte chunk is reused from the heap, where

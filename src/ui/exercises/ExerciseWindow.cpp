@@ -1,5 +1,7 @@
 #include "exercises/ExerciseWindow.h"
 
+#include "engine/Cp1252.h"
+#include "engine/MorseTable.h"
 #include "Fonts.h"
 #include "KeyFilter.h"
 #include "Twips.h"
@@ -64,6 +66,27 @@ void applyLayoutFont(QWidget &window)
 void selectOnFocus(QRadioButton *button, std::function<void()> click)
 {
     button->installEventFilter(new FocusSelects(button, std::move(click)));
+}
+
+bool hasSendableCharacter(QStringView set)
+{
+    return std::any_of(set.begin(), set.end(), [](QChar c) {
+        const QChar sent = cp1252::upper(c);
+        return sent != u' ' && !morse::lookupPattern(QStringView(&sent, 1)).empty();
+    });
+}
+
+bool checkCharacters(QDialog &window, QLineEdit *txtTegn)
+{
+    if (hasSendableCharacter(txtTegn->text()))
+        return true;
+    QMessageBox box(QMessageBox::Information, QObject::tr("5 bogstavsgrupper"),
+                    QObject::tr("Der er ingen tegn at danne grupper af. Skriv tegnene i feltet "
+                                "\"Bestående af tegnene\"."),
+                    QMessageBox::Ok, &window);
+    box.exec();
+    txtTegn->setFocus();
+    return false;
 }
 
 void addCommandButtons(QDialog &window, const QString &caption, double left, double top,

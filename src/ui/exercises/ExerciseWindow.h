@@ -18,13 +18,24 @@ class QWidget;
 
 namespace exercises {
 
+// True when set holds a character, other than the blank, that is sent as Morse code
+// (after upper-casing, as sending does).
+bool hasSendableCharacter(QStringView set);
+
+// Before groups are drawn from the character box txtTegn: when it holds nothing
+// to send, says so, puts the focus in the box and returns false; the main window's
+// text then stays as it was.
+bool checkCharacters(QDialog &window, QLineEdit *txtTegn);
+
 // The key filters of the count and character boxes: a typed character is kept when it
 // is in the text (or is one of the six control codes every box accepts). The count
-// box takes digits (4 is listed twice); the character box upper-cases first. How this
-// set differs from the code table's and the exercises' is told in engine/MorseTable.h.
+// box takes digits (4 is listed twice); the character box upper-cases first and takes
+// only characters with a Morse code of their own ("#", "<" and ">" have none: a group
+// holding them would be silent or swallow its neighbours into a prosign). How this set
+// differs from the code table's and the exercises' is told in engine/MorseTable.h.
 inline constexpr QStringView kCountAccepted = u"12434567890";
 inline constexpr QStringView kCharactersAccepted =
-    u" ABCDEFGHIJKLMNOPQRSTUVWXYZÆØÅ12434567890/#?,.-:()=<>";
+    u" ABCDEFGHIJKLMNOPQRSTUVWXYZÆØÅ12434567890/?,.-:()=";
 constexpr int kCountBoxLength = 3;      // characters the count box holds (up to 300)
 
 // Gives a new random source for every generation.

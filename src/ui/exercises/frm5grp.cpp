@@ -1,6 +1,5 @@
 #include "exercises/frm5grp.h"
 
-#include "engine/Morse.h"
 #include "SecondaryWindow.h"
 #include "Twips.h"
 
@@ -16,7 +15,7 @@ constexpr ui::TwipsSize kClientSize{7935, 1155};   // twips
 
 } // namespace
 
-frm5grp::frm5grp(Morse &morse, QWidget *owner) : QDialog(owner), m_morse(morse)
+frm5grp::frm5grp(QWidget *owner) : QDialog(owner)
 {
     exercises::applyLayoutFont(*this);
     ui::setupSecondaryWindow(*this, owner, kClientSize);
@@ -49,6 +48,8 @@ void frm5grp::cmdØvelse_Click()
     const int n = exercises::checkedGroupCount(*this, txtAntal);
     if (n == 0)
         return;
-    m_morse.gsCWTekst = practice::groupText(txtTegn->text(), n, newRandom());
+    if (!exercises::checkCharacters(*this, txtTegn))
+        return;
+    m_generated = practice::groupText(txtTegn->text(), n, newRandom());
     accept();
 }

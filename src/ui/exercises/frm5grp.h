@@ -1,12 +1,13 @@
 #pragma once
 // The five-letter group generator: a count of groups and the characters to draw
-// them from, typed by the user; the text goes to the main window through gsCWTekst.
+// them from, typed by the user; the text goes to the main window through generatedText().
 
 #include "exercises/ExerciseWindow.h"
 
 #include <QDialog>
 
-class Morse;
+#include <optional>
+
 class QGroupBox;
 class QLabel;
 class QLineEdit;
@@ -15,10 +16,13 @@ class QPushButton;
 class frm5grp : public QDialog {
     Q_OBJECT
 public:
-    frm5grp(Morse &morse, QWidget *owner);
+    explicit frm5grp(QWidget *owner);
 
     // A fresh random source per generation (clock-seeded unless replaced).
     exercises::RandomFactory newRandom = practice::clockSeededUniform;
+    // The text "cmdØvelse" made, once the window has closed; none when it was
+    // closed without generating.
+    const std::optional<QString> &generatedText() const { return m_generated; }
 
     QPushButton *cmdØvelse;
     QPushButton *cmdLuk;
@@ -31,5 +35,5 @@ public:
 private:
     void cmdØvelse_Click();
 
-    Morse &m_morse;
+    std::optional<QString> m_generated;
 };

@@ -457,6 +457,6 @@ void frmModtag::cmdØv_Click()
     if (set.isEmpty())
         return;
     const int groups = std::clamp(m_score->groupCount, practice::kMinGroupCount, practice::kMaxGroupCount);
-    m_morse.gsCWTekst = practice::groupText(set, groups, newRandom());
+    m_generated = practice::groupText(set, groups, newRandom());
     accept();
 }

@@ -41,6 +41,8 @@ public:
     exercises::RandomFactory newRandom = practice::clockSeededUniform;
 
     const std::optional<receive::Score> &score() const { return m_score; }
+    // The groups "&Øv fejlene" made, once the window has closed; none otherwise.
+    const std::optional<QString> &generatedText() const { return m_generated; }
 
     TextBox *txtAfskrift;
     QPushButton *cmdStart;
@@ -70,6 +72,7 @@ private:
     void updateButtons();
 
     Morse &m_morse;
+    std::optional<QString> m_generated;
     ReceiveTransmitter m_transmitter;
     receive::ReceiveHistory m_history;
     std::vector<receive::Attempt> m_attempts;   // the history, this run's attempts included

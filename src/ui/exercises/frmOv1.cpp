@@ -1,6 +1,5 @@
 #include "exercises/frmOv1.h"
 
-#include "engine/Morse.h"
 #include "SecondaryWindow.h"
 #include "Twips.h"
 
@@ -18,7 +17,7 @@ constexpr ui::TwipsSize kClientSize{8415, 3960};   // twips
 
 } // namespace
 
-frmOv1::frmOv1(Morse &morse, QWidget *owner) : QDialog(owner), m_morse(morse)
+frmOv1::frmOv1(QWidget *owner) : QDialog(owner)
 {
     exercises::applyLayoutFont(*this);
     ui::setupSecondaryWindow(*this, owner, kClientSize);
@@ -64,6 +63,6 @@ void frmOv1::cmdØvelse_Click()
     // One option is always selected; should none be, nothing is generated.
     if (index < 0)
         return;
-    m_morse.gsCWTekst = practice::exercise1Text(index, newRandom());
+    m_generated = practice::exercise1Text(index, newRandom());
     accept();
 }

@@ -8,8 +8,8 @@
 #include <QDialog>
 
 #include <array>
+#include <optional>
 
-class Morse;
 class QGroupBox;
 class QPushButton;
 class QRadioButton;
@@ -17,10 +17,13 @@ class QRadioButton;
 class frmOv1 : public QDialog {
     Q_OBJECT
 public:
-    frmOv1(Morse &morse, QWidget *owner);
+    explicit frmOv1(QWidget *owner);
 
     // A fresh random source per generation (clock-seeded unless replaced).
     exercises::RandomFactory newRandom = practice::clockSeededUniform;
+    // The text "cmdØvelse" made, once the window has closed; none when it was
+    // closed without generating.
+    const std::optional<QString> &generatedText() const { return m_generated; }
 
     QGroupBox *Frame1;
     std::array<QRadioButton *, practice::kExercise1Count> optØvelse{};
@@ -30,5 +33,5 @@ public:
 private:
     void cmdØvelse_Click();
 
-    Morse &m_morse;
+    std::optional<QString> m_generated;
 };

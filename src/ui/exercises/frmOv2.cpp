@@ -1,6 +1,5 @@
 #include "exercises/frmOv2.h"
 
-#include "engine/Morse.h"
 #include "SecondaryWindow.h"
 #include "Twips.h"
 
@@ -27,7 +26,7 @@ constexpr ui::TwipsSize kClientSize{8055, 5415};   // twips
 
 } // namespace
 
-frmOv2::frmOv2(Morse &morse, QWidget *owner) : QDialog(owner), m_morse(morse)
+frmOv2::frmOv2(QWidget *owner) : QDialog(owner)
 {
     exercises::applyLayoutFont(*this);
     ui::setupSecondaryWindow(*this, owner, kClientSize);
@@ -105,10 +104,12 @@ void frmOv2::cmdØvelse_Click()
         const int n = exercises::checkedGroupCount(*this, txtAntal);
         if (n == 0)
             return;
+        if (!exercises::checkCharacters(*this, txtTegn))
+            return;
         text = practice::groupText(txtTegn->text(), n, newRandom());
     } else {
         text = practice::exercise2Text(set, index, newRandom());
     }
-    m_morse.gsCWTekst = text;
+    m_generated = text;
     accept();
 }

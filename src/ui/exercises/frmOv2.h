@@ -9,8 +9,8 @@
 #include <QDialog>
 
 #include <array>
+#include <optional>
 
-class Morse;
 class QCheckBox;
 class QGroupBox;
 class QLabel;
@@ -21,10 +21,13 @@ class QRadioButton;
 class frmOv2 : public QDialog {
     Q_OBJECT
 public:
-    frmOv2(Morse &morse, QWidget *owner);
+    explicit frmOv2(QWidget *owner);
 
     // A fresh random source per generation (clock-seeded unless replaced).
     exercises::RandomFactory newRandom = practice::clockSeededUniform;
+    // The text "cmdØvelse" made, once the window has closed; none when it was
+    // closed without generating.
+    const std::optional<QString> &generatedText() const { return m_generated; }
 
     QGroupBox *Frame1;
     std::array<QRadioButton *, practice::kExercise2Count> optØvelse{};
@@ -40,5 +43,5 @@ private:
     void optØvelse_Click(int index);
     void cmdØvelse_Click();
 
-    Morse &m_morse;
+    std::optional<QString> m_generated;
 };

@@ -129,6 +129,6 @@ void frmOv3::cmdØvelse_Click()
         settings.giFarnsworth = qint16(target);
     }
 
-    m_morse.gsCWTekst = practice::courseText(p, newRandom());
+    m_generated = practice::courseText(p, newRandom());
     accept();
 }

@@ -8,6 +8,8 @@
 
 #include <QDialog>
 
+#include <optional>
+
 class Morse;
 class QComboBox;
 class QGroupBox;
@@ -25,6 +27,9 @@ public:
 
     // A fresh random source per generation (clock-seeded unless replaced).
     exercises::RandomFactory newRandom = practice::clockSeededUniform;
+    // The text "cmdØvelse" made, once the window has closed; none when it was
+    // closed without generating.
+    const std::optional<QString> &generatedText() const { return m_generated; }
 
     QGroupBox *Frame1;
     QGroupBox *Frame2;
@@ -41,4 +46,5 @@ private:
     bool bekræft(const QString &text);
 
     Morse &m_morse;
+    std::optional<QString> m_generated;
 };

@@ -8,15 +8,21 @@
 #include <QHBoxLayout>
 #include <QKeySequence>
 #include <QPointer>
+#include <QScreen>
 #include <QShortcut>
 #include <QTextBrowser>
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 namespace {
 
 constexpr double kInitialWidth = 10800;    // twips: 720 x 600 pixels at 96 dpi
 constexpr double kInitialHeight = 9000;
+// Pixels the window manager's frame is reckoned to add before the window has one.
+constexpr int kFrameAllowanceWidth = 16;
+constexpr int kFrameAllowanceHeight = 48;
 
 // The one help window of the run; null while none is open.
 QPointer<HelpWindow> &theHelpWindow()
@@ -39,7 +45,26 @@ bool helpAvailable()
     return QFile::exists(QStringLiteral(":/help/index.html"));
 }
 
-bool showHelpContents()
+QRect helpWindowFrame(QSize frame, const QRect &mainFrame, const QRect &available)
+{
+    const QSize size = frame.boundedTo(available.size());
+    const int lowestTop = available.bottom() - size.height() + 1;
+    const int rightmostLeft = available.right() - size.width() + 1;
+    QRect r(QPoint(0, std::clamp(mainFrame.top(), available.top(), lowestTop)), size);
+    if (mainFrame.right() + 1 <= rightmostLeft && mainFrame.right() + 1 >= available.left()) {
+        r.moveLeft(mainFrame.right() + 1);
+    } else if (mainFrame.left() - size.width() >= available.left()
+               && mainFrame.left() - size.width() <= rightmostLeft) {
+        r.moveLeft(mainFrame.left() - size.width());
+    } else {
+        r.moveCenter(mainFrame.center());
+        r.moveLeft(std::clamp(r.left(), available.left(), rightmostLeft));
+        r.moveTop(std::clamp(r.top(), available.top(), lowestTop));
+    }
+    return r;
+}
+
+bool showHelpContents(const QWidget *near)
 {
     if (!helpAvailable())
         return false;
@@ -52,6 +77,13 @@ bool showHelpContents()
         window->setAttribute(Qt::WA_QuitOnClose, false);
         QObject::connect(QCoreApplication::instance(), &QCoreApplication::aboutToQuit, window,
                          [] { delete theHelpWindow().data(); });
+        if (near && near->screen()) {
+            const QSize allowance(kFrameAllowanceWidth, kFrameAllowanceHeight);
+            const QRect frame = helpWindowFrame(window->size() + allowance, near->frameGeometry(),
+                                                near->screen()->availableGeometry());
+            window->resize(frame.size() - allowance);
+            window->move(frame.topLeft());
+        }
     }
     window->showPage(helpContentsUrl());
     window->setWindowState(window->windowState() & ~Qt::WindowMinimized);

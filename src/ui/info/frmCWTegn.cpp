@@ -1,6 +1,6 @@
 #include "info/frmCWTegn.h"
 
-#include "engine/Morse.h"
+#include "engine/MorseTable.h"
 #include "engine/constants.h"
 #include "Fonts.h"
 #include "SecondaryWindow.h"
@@ -52,7 +52,7 @@ const QString &frmCWTegn::characterList()
     return list;
 }
 
-frmCWTegn::frmCWTegn(Morse &morse, QWidget *owner) : QDialog(owner), m_morse(morse)
+frmCWTegn::frmCWTegn(QWidget *owner) : QDialog(owner)
 {
     ui::setupSecondaryWindow(*this, owner, {kClientWidth, kClientHeight});
     setWindowTitle(tr("Anvendte morsetegn"));
@@ -81,30 +81,20 @@ frmCWTegn::frmCWTegn(Morse &morse, QWidget *owner) : QDialog(owner), m_morse(mor
 
 void frmCWTegn::Form_Load()
 {
-    // The symbol source reads gsCWTekst: lend it the character list, then give the
-    // text and the reading position back exactly as they were.
-    const Morse::SendState saved = m_morse.sendState();
-
+    // Each row shows the pattern the symbol source would send for its token: a
+    // prosign "<AR>" is looked up by its two letters, as in a text.
     const QString &list = characterList();
-    m_morse.gsCWTekst = list;
     List1->clear();
     for (qsizetype i = 0; i < list.size(); ++i) {
-        m_morse.gscwtegn = {};
-        m_morse.gvTegnPos = i;
-        m_morse.gvSymbolPos = 0;
-        char sym = 0;
-        m_morse.HentSymbol(sym);   // loads the pattern of the token at i into gscwtegn
-
         QString token = list.mid(i, 1);
-        if (token == QLatin1String("<"))
+        QStringView key = QStringView(list).mid(i, 1);
+        if (token == QLatin1String("<")) {
             token = list.mid(i, kProsignLength);
-        const QString dots = ui::dotDashText(m_morse.gscwtegn);
-        if (token.size() > 1)
+            key = QStringView(list).mid(i + 1, 2);
             i += kProsignLength - 1;
-        List1->addItem(token + QStringLiteral(": ") + dots);
+        }
+        List1->addItem(token + QStringLiteral(": ") + ui::dotDashText(morse::lookupPattern(key)));
     }
-
-    m_morse.restoreSendState(saved);
 }
 
 void frmCWTegn::cmdLuk_Click()

@@ -7,7 +7,6 @@
 
 #include <string_view>
 
-class Morse;
 class QListWidget;
 class QPushButton;
 
@@ -22,9 +21,8 @@ QString dotDashText(std::string_view pattern);
 class frmCWTegn : public QDialog {
     Q_OBJECT
 public:
-    // Builds the rows at once, borrowing morse's send text and symbol source; both
-    // are as before when the constructor returns.
-    frmCWTegn(Morse &morse, QWidget *owner);
+    // Builds the rows at once from the code table the symbol source sends by.
+    explicit frmCWTegn(QWidget *owner);
 
     // The 66 tokens in list order, 93 characters; prosigns as "<AR>".
     static const QString &characterList();
@@ -33,7 +31,6 @@ private:
     void Form_Load();
     void cmdLuk_Click();
 
-    Morse &m_morse;
     QListWidget *List1;
     QPushButton *cmdLuk;
 };

@@ -19,7 +19,7 @@
 
 void frmMain::mnuVisMorsetegn_Click()
 {
-    frmCWTegn window(m_morse, this);
+    frmCWTegn window(this);
     window.exec();
 }
 
@@ -31,26 +31,30 @@ void frmMain::mnuIndstillingerIndstil_Click()
 
 void frmMain::mnuFunktionerOv1_Click()
 {
-    frmOv1 window(m_morse, this);
-    runExercise(window);
+    frmOv1 window(this);
+    window.exec();
+    takeExerciseText(window.generatedText());
 }
 
 void frmMain::mnuFunktionerOv2_Click()
 {
-    frmOv2 window(m_morse, this);
-    runExercise(window);
+    frmOv2 window(this);
+    window.exec();
+    takeExerciseText(window.generatedText());
 }
 
 void frmMain::mnuFunktionerOv3_Click()
 {
     frmOv3 window(m_morse, this);
-    runExercise(window);
+    window.exec();
+    takeExerciseText(window.generatedText());
 }
 
 void frmMain::mnuFunktioner5grupper_Click()
 {
-    frm5grp window(m_morse, this);
-    runExercise(window);
+    frm5grp window(this);
+    window.exec();
+    takeExerciseText(window.generatedText());
 }
 
 void frmMain::mnuFunktionerModtag_Click()
@@ -73,14 +77,14 @@ void frmMain::mnuFunktionerModtag_Click()
     const int result = window.exec();
     sendWatcher = nullptr;
     // "&Øv fejlene" hands its groups over as the exercise windows do.
-    if (result == QDialog::Accepted)
-        m_text1->setText(m_morse.gsCWTekst);
+    if (result == QDialog::Accepted && window.generatedText())
+        takeExerciseText(window.generatedText());
 }
 
 void frmMain::mnuHjælpIndhold_Click()
 {
     // The help is compiled into the program; a build without it says so.
-    if (!ui::showHelpContents()) {
+    if (!ui::showHelpContents(this)) {
         QMessageBox::information(this, windowTitle(),
                                  tr("Kan ikke vise hjælp indhold. Der er ingen hjælp knyttet til "
                                     "dette program."));

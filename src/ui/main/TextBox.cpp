@@ -10,9 +10,6 @@ TextBox::TextBox(QWidget *parent) : QPlainTextEdit(parent), m_offsets(*document(
 {
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     setTabChangesFocus(true);
-    // Undo is no command of the box (Ctrl+Z is a discarded key); the context menu
-    // then offers none either.
-    setUndoRedoEnabled(false);
     // The selection that follows the sending stays as visible as when focused.
     QPalette p = palette();
     p.setBrush(QPalette::Inactive, QPalette::Highlight, p.brush(QPalette::Active, QPalette::Highlight));
@@ -21,9 +18,18 @@ TextBox::TextBox(QWidget *parent) : QPlainTextEdit(parent), m_offsets(*document(
     setPalette(p);
 }
 
-void TextBox::setText(const QString &text)
+void TextBox::setText(const QString &text, Undo undo)
 {
-    m_offsets.setText(text);
+    if (text != Text()) {
+        QTextCursor edit(document());
+        if (undo == Undo::JoinPrevious)
+            edit.joinPreviousEditBlock();
+        else
+            edit.beginEditBlock();
+        edit.select(QTextCursor::Document);
+        m_offsets.insert(edit, text);
+        edit.endEditBlock();
+    }
     QTextCursor c = textCursor();
     c.movePosition(QTextCursor::Start);
     setTextCursor(c);

@@ -13,8 +13,11 @@ public:
     explicit TextBox(QWidget *parent = nullptr);
 
     QString Text() const { return m_offsets.text(); }
-    // Replaces the whole text; the caret goes to the start.
-    void setText(const QString &text);
+    // Replaces the whole text as one undo step (Ctrl+Z brings the old text back), or
+    // as part of the previous step with JoinPrevious; the same text again is no edit.
+    // The caret goes to the start.
+    enum class Undo { Step, JoinPrevious };
+    void setText(const QString &text, Undo undo = Undo::Step);
     qsizetype textLength() const { return m_offsets.length(); }
 
     // The selection as offsets into Text(): SelStart is its lower end.

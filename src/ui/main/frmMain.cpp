@@ -197,7 +197,14 @@ void frmMain::createMenus()
             &frmMain::mnuFunktionerModtag_Click);
 
     QMenu *hjælp = addMenu("mnuHjælp", tr("&Hjælp"));
-    addItem(hjælp, "mnuHjælpIndhold", tr("&Indhold..."), &frmMain::mnuHjælpIndhold_Click);
+    QAction *indhold = addItem(hjælp, "mnuHjælpIndhold", tr("&Indhold..."), &frmMain::mnuHjælpIndhold_Click);
+    // F1 opens the help as the item does, and not while the menus are off (sending);
+    // the menu shows no key beside the item.
+    auto *f1 = new QShortcut(QKeySequence::HelpContents, this);
+    connect(f1, &QShortcut::activated, indhold, [indhold] {
+        if (indhold->isEnabled())
+            indhold->trigger();
+    });
     // Shown, never available.
     addItem(hjælp, "mnuHjælpSøg", tr("&Søg hjælp om..."), &frmMain::mnuHjælpSøg_Click, {}, false);
     hjælp->addSeparator()->setObjectName(QStringLiteral("mnuHjælpBar1"));
@@ -409,7 +416,7 @@ bool frmMain::startTransmission(bool fromStart, bool hide)
         m_text1->setSelStart(0);
     const QString text = m_text1->Text();
     const qsizetype b = m_text1->SelStart() + m_text1->SelLength();
-    m_morse.gsCWTekst = morse::sendText(text.mid(b));
+    m_morse.setText(morse::sendText(text.mid(b)));
     m_giStartPos = b;
     m_gsGemtTekst = cp1252::upper(text);
     m_hideWhileSending = hide;
@@ -428,10 +435,10 @@ bool frmMain::startTransmission(bool fromStart, bool hide)
 void frmMain::DirectXEvent_DXCallback(bool)
 {
     if (!m_hideWhileSending) {
-        m_text1->select(m_giStartPos, m_morse.gvTegnPos);
+        m_text1->select(m_giStartPos, m_morse.sentCharacters());
         m_text1->ensureCursorVisible();
     }
-    m_giSendtLen = m_morse.gvTegnPos;
+    m_giSendtLen = m_morse.sentCharacters();
     if (sendWatcher)
         sendWatcher(SendEvent::Progress);
 }
@@ -439,9 +446,11 @@ void frmMain::DirectXEvent_DXCallback(bool)
 void frmMain::restoreAfterSending(SendEvent end)
 {
     // A box emptied while sending gets its text back, and after a stop the text always
-    // comes back as it was taken (upper case), with what was sent selected.
+    // comes back as it was taken (upper case), with what was sent selected. Emptied and
+    // refilled is one undo step, from the text before to the one sent.
     if (end == SendEvent::Stopped || m_hideWhileSending) {
-        m_text1->setText(m_gsGemtTekst);
+        m_text1->setText(m_gsGemtTekst, m_hideWhileSending ? TextBox::Undo::JoinPrevious
+                                                           : TextBox::Undo::Step);
         m_text1->select(m_giStartPos, m_giSendtLen);
     }
     setSendingControls(false);
@@ -522,10 +531,9 @@ void frmMain::mnuIndstilllingerFont_Click()
     setTextFont(chosen->family(), chosen->bold(), chosen->italic(), chosen->pointSizeF());
 }
 
-void frmMain::runExercise(QDialog &dialog)
+void frmMain::takeExerciseText(const std::optional<QString> &generated)
 {
-    m_morse.gsCWTekst = m_text1->Text();
-    dialog.exec();
-    m_text1->setText(m_morse.gsCWTekst);
+    m_morse.setText(generated.value_or(m_text1->Text()));
+    m_text1->setText(m_morse.text());
 }
 

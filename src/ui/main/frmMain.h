@@ -40,9 +40,10 @@ public:
     // it says "Lydkort findes ikke." and the window stays usable.
     void Form_Load();
 
-    // The exercise hand-over: the whole text goes to gsCWTekst, dialog runs modally,
-    // and the text box then holds gsCWTekst (caret at the start).
-    void runExercise(QDialog &dialog);
+    // The exercise hand-over, once an exercise window has closed: the text it
+    // generated becomes gsCWTekst and the box's text, replacing it as one undo step;
+    // without one both keep the box's text. The caret goes to the start.
+    void takeExerciseText(const std::optional<QString> &generated);
 
     Morse &morse() { return m_morse; }
 
@@ -138,6 +139,6 @@ private:
     bool m_hideWhileSending = false;   // the box is emptied during this sending
     bool m_closed = false;
     qsizetype m_giStartPos = 0;    // text offset where the sent text begins
-    qsizetype m_giSendtLen = 0;    // gvTegnPos at the latest notification
+    qsizetype m_giSendtLen = 0;    // characters sent at the latest notification
     QString m_gsGemtTekst;         // the whole text, upper-cased, taken at "&TX"
 };

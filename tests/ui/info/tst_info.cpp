@@ -1,11 +1,11 @@
 // The character list, the About box and the help window.
 
+#include "support/SymbolStream.h"
 #include "support/TestFiles.h"
 
 #include "program/ProgramInfo.h"
 #include "engine/Morse.h"
 #include "engine/MorseTable.h"
-#include "engine/sound_device/SimulatedSoundDevice.h"
 #include "info/HelpWindow.h"
 #include "info/frmAbout.h"
 #include "info/frmCWTegn.h"
@@ -21,11 +21,6 @@
 #include <QTextBrowser>
 
 namespace {
-
-struct Engine {
-    Settings settings;
-    Morse morse{settings, std::make_unique<SimulatedSoundDevice>()};
-};
 
 QStringList rowsOf(frmCWTegn &window)
 {
@@ -44,12 +39,12 @@ private slots:
     void characterRows_data();
     void characterRows();
     void characterListCoversItsTokens();
-    void sendStateUntouched_data();
-    void sendStateUntouched();
     void closeKeys_data();
     void closeKeys();
     void aboutTexts();
     void helpWindowIsReused();
+    void helpWindowOnScreen_data();
+    void helpWindowOnScreen();
     void helpLinksResolve();
 
 private:
@@ -76,8 +71,7 @@ void InfoTest::characterRows()
 {
     QFETCH(int, row);
     QFETCH(QString, text);
-    Engine e;
-    frmCWTegn window(e.morse, &m_owner);
+    frmCWTegn window(&m_owner);
     const QStringList rows = rowsOf(window);
     QCOMPARE(rows.size(), 66);
     QCOMPARE(rows.at(row), text);
@@ -85,9 +79,11 @@ void InfoTest::characterRows()
 
 void InfoTest::characterListCoversItsTokens()
 {
-    // Every row is the token, ": ", and the table's own pattern in dots and dashes.
-    Engine e;
-    frmCWTegn window(e.morse, &m_owner);
+    // Every row is the token, ": ", and in dots and dashes what the symbol source
+    // sends for the token in a text.
+    Settings settings;
+    Morse engine(settings, nullptr);
+    frmCWTegn window(&m_owner);
     const QStringList rows = rowsOf(window);
     QCOMPARE(frmCWTegn::characterList().size(), 93);
     const QRegularExpression shape(QStringLiteral("^(.|<[A-Z]{2}>): ([.-]+)$"));
@@ -96,49 +92,13 @@ void InfoTest::characterListCoversItsTokens()
         const QRegularExpressionMatch m = shape.match(row);
         QVERIFY2(m.hasMatch(), qPrintable(row));
         const QString token = m.captured(1);
-        const QStringView key = token.size() == 1 ? QStringView(token) : QStringView(token).mid(1, 2);
-        QCOMPARE(m.captured(2), ui::dotDashText(morse::lookupPattern(key)));
+        QCOMPARE(m.captured(2), ui::dotDashText(symbolStream(engine, token)));
         rebuilt += token;
     }
     QCOMPARE(rebuilt, frmCWTegn::characterList());
     // "+" is in the table but not in the list.
     QVERIFY(!morse::lookupPattern(u"+").empty());
     QVERIFY(!rebuilt.contains(QLatin1Char('+')));
-}
-
-void InfoTest::sendStateUntouched_data()
-{
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<qsizetype>("tegnPos");
-    QTest::addColumn<qsizetype>("symbolPos");
-    QTest::newRow("reset state, prosigns and line breaks")
-        << "<KA>CQ CQ DE OZ\r\nÆØÅ <AR>" << qsizetype(0) << qsizetype(0);
-    QTest::newRow("empty text") << "" << qsizetype(0) << qsizetype(0);
-    QTest::newRow("inside a character") << "PARIS" << qsizetype(2) << qsizetype(3);
-}
-
-void InfoTest::sendStateUntouched()
-{
-    QFETCH(QString, text);
-    QFETCH(qsizetype, tegnPos);
-    QFETCH(qsizetype, symbolPos);
-    Engine e;
-    Morse &m = e.morse;
-    m.gsCWTekst = text;
-    m.gvTegnPos = tegnPos;
-    m.gvSymbolPos = symbolPos;
-    m.gscwtegn = symbolPos ? morse::lookupPattern(QStringView(text).mid(tegnPos, 1)) : std::string_view();
-    m.gvSymbol = symbolPos ? '4' : char(0);
-    const std::string_view pattern = m.gscwtegn;
-
-    { frmCWTegn window(m, &m_owner); }
-
-    QCOMPARE(m.gsCWTekst, text);
-    QCOMPARE(m.gvTegnPos, tegnPos);
-    QCOMPARE(m.gvSymbolPos, symbolPos);
-    QCOMPARE(m.gscwtegn.data(), pattern.data());
-    QCOMPARE(m.gscwtegn.size(), pattern.size());
-    QCOMPARE(m.gvSymbol, symbolPos ? '4' : char(0));
 }
 
 void InfoTest::closeKeys_data()
@@ -157,11 +117,10 @@ void InfoTest::closeKeys()
 {
     QFETCH(QString, window);
     QFETCH(QString, key);
-    Engine e;
     std::unique_ptr<QDialog> dialog;
     QString button;
     if (window == "cwtegn") {
-        dialog = std::make_unique<frmCWTegn>(e.morse, &m_owner);
+        dialog = std::make_unique<frmCWTegn>(&m_owner);
         button = QStringLiteral("cmdLuk");
     } else {
         dialog = std::make_unique<frmAbout>(&m_owner);
@@ -232,6 +191,40 @@ void InfoTest::helpWindowIsReused()
     QVERIFY(ui::showHelpContents());   // a fresh window after closing
     QCOMPARE(helpWindows(), 1);
     ui::closeHelpWindow();
+}
+
+void InfoTest::helpWindowOnScreen_data()
+{
+    QTest::addColumn<QRect>("available");
+    QTest::addColumn<QRect>("mainFrame");
+    QTest::addColumn<QSize>("size");
+    QTest::addColumn<QRect>("expected");
+    const QRect screen(0, 0, 1920, 1040);
+    QTest::newRow("room on the right") << screen << QRect(100, 100, 600, 500) << QSize(736, 648)
+                                       << QRect(700, 100, 736, 648);
+    QTest::newRow("main window at the right edge: left of it")
+        << screen << QRect(1300, 100, 600, 500) << QSize(736, 648) << QRect(564, 100, 736, 648);
+    QTest::newRow("no room either side: centred, kept on screen")
+        << QRect(0, 0, 1024, 740) << QRect(100, 300, 800, 600) << QSize(736, 648)
+        << QRect(132, 92, 736, 648);
+    QTest::newRow("low main window: pulled up onto the screen")
+        << screen << QRect(100, 900, 600, 500) << QSize(736, 648) << QRect(700, 392, 736, 648);
+    QTest::newRow("screen smaller than the window: shrunk to it")
+        << QRect(0, 0, 640, 480) << QRect(0, 0, 300, 200) << QSize(736, 648) << QRect(0, 0, 640, 480);
+    QTest::newRow("second screen to the right")
+        << QRect(1920, 0, 1280, 1000) << QRect(1950, 50, 400, 500) << QSize(736, 648)
+        << QRect(2350, 50, 736, 648);
+}
+
+void InfoTest::helpWindowOnScreen()
+{
+    QFETCH(QRect, available);
+    QFETCH(QRect, mainFrame);
+    QFETCH(QSize, size);
+    QFETCH(QRect, expected);
+    const QRect r = ui::helpWindowFrame(size, mainFrame, available);
+    QCOMPARE(r, expected);
+    QVERIFY(available.contains(r));
 }
 
 void InfoTest::helpLinksResolve()

@@ -120,7 +120,7 @@ void MainWindowTest::sendSelection()
 
     QTest::mouseClick(w.cmdTX(), Qt::LeftButton);
     QVERIFY(w.isSending());
-    QCOMPARE(w.morse().gsCWTekst, QStringLiteral("EEEEEEEEEE "));
+    QCOMPARE(w.morse().text(), QStringLiteral("EEEEEEEEEE "));
     QCOMPARE(w.giStartPos(), 0);
     QVERIFY(!w.cmdTX()->isEnabled());
     QVERIFY(box->isReadOnly());
@@ -159,6 +159,10 @@ void MainWindowTest::sendSelection()
         QVERIFY(m->menuAction()->isEnabled());
     QVERIFY(w.menuItem(QStringLiteral("mnuFilerGem"))->isEnabled());
     QVERIFY(!w.menuItem(QStringLiteral("mnuHjælpSøg"))->isEnabled());
+    // Emptying and refilling a hidden text is one undo step back to the text as it
+    // was; shown, sending is none, and Ctrl+Z takes back the text set above.
+    QTest::keySequence(box, QKeySequence::Undo);
+    QCOMPARE(box->Text(), hide ? text : QString());
 }
 
 void MainWindowTest::sendStartsAtCaret_data()
@@ -186,7 +190,7 @@ void MainWindowTest::sendStartsAtCaret()
     w.Text1()->setText(text);
     w.Text1()->select(selStart, selLength);
     w.cmdTX_Click();
-    QTEST(w.morse().gsCWTekst, "sent");
+    QTEST(w.morse().text(), "sent");
     QTEST(int(w.giStartPos()), "startPos");
     // Every text ends on its own, restoring the controls.
     m_device->runUntilStopped(120 * morse::kBufferSamples);

@@ -1,12 +1,18 @@
 // The main window's menu commands open their windows, and the exercise hand-over
-// gives the window the text and keeps or replaces it; the help opens on its contents.
+// keeps the text or replaces it as one undo step; the help opens on its contents,
+// from the menu and from F1.
 
+#include "support/FileDialogs.h"
 #include "support/MainWindow.h"
 #include "support/ModalDriver.h"
 #include "info/HelpWindow.h"
 #include "main/TextBox.h"
 
 #include <QAction>
+#include <QCheckBox>
+#include <QFile>
+#include <QLineEdit>
+#include <QScreen>
 #include <QPointer>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -20,6 +26,10 @@ private slots:
     void cleanup();
     void opensWindow_data();
     void opensWindow();
+    void groupsWithoutCharacters_data();
+    void groupsWithoutCharacters();
+    void newAndOpenAreUndoSteps();
+    void f1OpensHelp();
     void helpContents();
 
 private:
@@ -72,15 +82,15 @@ void MenuCommandsTest::opensWindow()
     QVERIFY(action);
     QVERIFY(action->isEnabled());
     QString seenTitle;
-    QString handedOver;
     ModalDriver driver;
     driver.then([&, generate](QWidget *dialog) {
         seenTitle = dialog->windowTitle();
-        handedOver = m_window->morse().gsCWTekst;
         if (!generate) {
             QTest::keyClick(dialog, Qt::Key_Escape);
             return;
         }
+        if (auto *tegn = dialog->findChild<QLineEdit *>(QStringLiteral("txtTegn")))
+            tegn->setText(QStringLiteral("ABC"));
         for (QPushButton *b : dialog->findChildren<QPushButton *>()) {
             if (b->isDefault()) {
                 b->click();
@@ -94,18 +104,114 @@ void MenuCommandsTest::opensWindow()
 
     QCOMPARE(seenTitle, title);
     QVERIFY(driver.done());
+    TextBox *box = m_window->Text1();
     if (exercise) {
-        // The exercise window gets the box's text as it stands; what comes back
-        // is set anew, caret at the start.
-        QCOMPARE(handedOver, text);
-        QCOMPARE(m_window->Text1()->SelStart(), 0);
+        // The box's text, or the one generated, is the exchange string; the caret
+        // goes to the start.
+        QCOMPARE(m_window->morse().text(), box->Text());
+        QCOMPARE(box->SelStart(), 0);
     }
     if (generate) {
-        QVERIFY(m_window->Text1()->Text().startsWith(QStringLiteral("<KA><KA><KA>\r\n")));
-        QVERIFY(m_window->Text1()->Text().endsWith(QStringLiteral("<AR>")));
+        QVERIFY(box->Text().startsWith(QStringLiteral("<KA><KA><KA>\r\n")));
+        QVERIFY(box->Text().endsWith(QStringLiteral("<AR>")));
+        // Replaced as one step: Ctrl+Z brings the old text back, Ctrl+Y the new one.
+        const QString generated = box->Text();
+        QTest::keySequence(box, QKeySequence::Undo);
+        QCOMPARE(box->Text(), text);
+        QTest::keySequence(box, QKeySequence::Redo);
+        QCOMPARE(box->Text(), generated);
     } else {
-        QCOMPARE(m_window->Text1()->Text(), text);
+        QCOMPARE(box->Text(), text);
     }
+}
+
+void MenuCommandsTest::groupsWithoutCharacters_data()
+{
+    QTest::addColumn<QString>("item");
+    QTest::addColumn<QString>("characters");
+    QTest::newRow("groups, empty box") << "mnuFunktioner5grupper" << "";
+    QTest::newRow("groups, blanks only") << "mnuFunktioner5grupper" << "   ";
+    QTest::newRow("groups, only a sign without a code") << "mnuFunktioner5grupper" << "#";
+    QTest::newRow("exercise 2 Dan, empty box") << "mnuFunktionerOv2" << "";
+    QTest::newRow("exercise 2 Dan, signs without a code") << "mnuFunktionerOv2" << "<#>";
+}
+
+void MenuCommandsTest::groupsWithoutCharacters()
+{
+    QFETCH(QString, item);
+    QFETCH(QString, characters);
+    const QString text = QStringLiteral("CQ DE OZ1ABC");
+    m_window->Text1()->setText(text);
+    QLineEdit *tegn = nullptr;
+    QPushButton *generate = nullptr;
+    ModalDriver driver;
+    driver.then([&](QWidget *dialog) {
+        tegn = dialog->findChild<QLineEdit *>(QStringLiteral("txtTegn"));
+        generate = dialog->findChild<QPushButton *>(QStringLiteral("cmdØvelse"));
+        if (auto *dan = dialog->findChild<QCheckBox *>(QStringLiteral("chkGrupper")))
+            dan->setChecked(true);
+        tegn->setText(characters);
+        generate->click();
+    });
+    driver.thenMessage();
+    // The window stays open on the character box; closed, it leaves the text.
+    QWidget *focused = nullptr;
+    driver.then([&](QWidget *dialog) {
+        focused = dialog->focusWidget();
+        QTest::keyClick(dialog, Qt::Key_Escape);
+    });
+    m_window->menuItem(item)->trigger();
+    QVERIFY(driver.done());
+    QCOMPARE(focused, tegn);
+    QCOMPARE(driver.messages, QStringList{QStringLiteral(
+        "Der er ingen tegn at danne grupper af. Skriv tegnene i feltet \"Bestående af tegnene\".")});
+    QCOMPARE(driver.titles, QStringList{QStringLiteral("5 bogstavsgrupper")});
+    QCOMPARE(m_window->Text1()->Text(), text);
+}
+
+void MenuCommandsTest::newAndOpenAreUndoSteps()
+{
+    // "&Ny" and "Å&bn..." each replace the text as one step; Ctrl+Z takes them back
+    // one at a time.
+    TextBox *box = m_window->Text1();
+    const QString typed = QStringLiteral("VVV DE OZ1ABC");
+    box->setText(typed);
+    const QString path = m_dir.filePath(QStringLiteral("opened.txt"));
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("CQ CQ\r\nK");
+    file.close();
+    ModalDriver driver;
+    driver.then(answerFileDialog(path));
+    m_window->menuItem(QStringLiteral("mnuFilerÅbn"))->trigger();
+    QVERIFY(driver.done());
+    const QString opened = box->Text();
+    QVERIFY(opened.startsWith(QStringLiteral("CQ CQ\r\nK")));
+    m_window->menuItem(QStringLiteral("mnuFilerNy"))->trigger();
+    QCOMPARE(box->Text(), QString());
+    QTest::keySequence(box, QKeySequence::Undo);
+    QCOMPARE(box->Text(), opened);
+    QTest::keySequence(box, QKeySequence::Undo);
+    QCOMPARE(box->Text(), typed);
+}
+
+void MenuCommandsTest::f1OpensHelp()
+{
+    m_window->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
+    QTest::keyClick(m_window->Text1(), Qt::Key_F1);
+    QPointer<HelpWindow> help;
+    QVERIFY(QTest::qWaitFor([&] {
+        for (QWidget *w : QApplication::topLevelWidgets()) {
+            if (auto *h = qobject_cast<HelpWindow *>(w); h && h->isVisible())
+                help = h;
+        }
+        return !help.isNull();
+    }, 2000));
+    // On the main window's screen, wholly.
+    const QRect area = m_window->screen()->availableGeometry();
+    QVERIFY2(area.contains(help->geometry()), qPrintable(QStringLiteral("%1,%2 %3x%4")
+        .arg(help->x()).arg(help->y()).arg(help->width()).arg(help->height())));
 }
 
 void MenuCommandsTest::helpContents()
