@@ -4,6 +4,7 @@
 #include "engine/Cp1252.h"
 #include "engine/Morse.h"
 #include "settings/frmCW.h"
+#include "FileProblem.h"
 #include "Fonts.h"
 #include "KeyFilter.h"
 #include "SecondaryWindow.h"
@@ -310,7 +311,7 @@ void frmModtag::scoreAttempt()
     a.characters = characterSet(QStringView(m_sentText).left(m_sentUpTo));
 
     const bool again = m_recorded;
-    const bool saved = again ? m_history.replaceLast(a) : m_history.append(a);
+    const FileResult saved = again ? m_history.replaceLast(a) : m_history.append(a);
     if (again && !m_attempts.empty())
         m_attempts.back() = a;
     else
@@ -321,7 +322,8 @@ void frmModtag::scoreAttempt()
         QMessageBox box(QMessageBox::Warning, program::title(),
                         tr("Forsøget kunne ikke gemmes i historikken %1.\n\nResultatet står "
                            "stadig i vinduet, og de tidligere forsøg er uændrede.")
-                            .arg(m_history.path()),
+                                .arg(m_history.path())
+                            + u'\n' + FileProblem::reason(saved),
                         QMessageBox::Ok, this);
         runMessageBox(box);
     }

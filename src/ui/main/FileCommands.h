@@ -47,9 +47,6 @@ public:
     // file name unchanged.
     bool saveTo(const QString &path);
 
-    // The words under "Filen kunne ikke gemmes." for a failed save.
-    static QString saveProblem(FileTarget::Error error, const QString &systemReason);
-
 private:
     enum class Dialog { Open, Save };
     QString askFileName(Dialog kind);
