@@ -11,6 +11,7 @@
 #include "support/TestFiles.h"
 
 #include "FileProblem.h"
+#include "engine/FileTarget.h"
 #include "engine/constants.h"
 #include "exercises/ReceiveHistory.h"
 #include "main/FileCommands.h"
@@ -18,14 +19,18 @@
 
 #include <QAction>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QLabel>
 #include <QProcess>
+#include <QProgressDialog>
+#include <QPushButton>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include <algorithm>
+#include <csignal>
 #include <thread>
 
 #ifdef Q_OS_UNIX
@@ -80,6 +85,8 @@ private slots:
     void hostileTarget();
     void fullDisk_data();
     void fullDisk();
+    void fifoWithoutReader_data();
+    void fifoWithoutReader();
 
 private:
     // The state every refused command must leave alone.
@@ -648,6 +655,69 @@ void HostileFilesTest::fullDisk()
              qPrintable(left.join(u' ')));
 #else
     QSKIP("tmpfs is Linux");
+#endif
+}
+
+void HostileFilesTest::fifoWithoutReader_data()
+{
+    // A FIFO no program reads from, chosen as the target: the window refuses it
+    // after a short wait or lets the user cancel, the tool waits until a signal.
+    QTest::addColumn<QString>("path");
+    QTest::newRow("Gem som") << "Gem som";
+    QTest::newRow("Gem lyd som, cancelled") << "Gem lyd som";
+    QTest::newRow("tool, interrupted") << "tool";
+}
+
+void HostileFilesTest::fifoWithoutReader()
+{
+#ifdef Q_OS_UNIX
+    QFETCH(QString, path);
+    const QString fifo = m_dir->filePath(QStringLiteral("pipe.wav"));
+    QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    m_window->Text1()->setText(QStringLiteral("PARIS"));
+    QElapsedTimer clock;
+    clock.start();
+    if (path == QLatin1String("Gem som")) {
+        QVERIFY(!m_window->fileCommands().saveTo(fifo));
+        QCOMPARE(m_watch->messages.size(), 1);
+        QVERIFY2(m_watch->messages[0].contains(QStringLiteral("Intet program læser fra denne FIFO.")),
+                 qPrintable(m_watch->messages[0]));
+        QVERIFY(clock.elapsed() < FileTarget::kFifoReaderWaitMs + 2000);
+    } else if (path == QLatin1String("Gem lyd som")) {
+        m_watch.reset();
+        ModalDriver driver;
+        QString label;
+        driver.then(answerFileDialog(fifo));
+        driver.thenMessage(QMessageBox::Yes);   // "findes allerede": it does
+        driver.then([&](QWidget *w) {
+            auto *progress = qobject_cast<QProgressDialog *>(w);
+            QVERIFY(progress);
+            label = progress->findChild<QLabel *>()->text();
+            progress->findChild<QPushButton *>()->click();
+        });
+        m_window->menuItem(QStringLiteral("mnuFilerGemLyd"))->trigger();
+        QVERIFY(driver.done());
+        QCOMPARE(driver.messages.size(), 1);   // only the question; Annuller says nothing more
+        QVERIFY2(label.startsWith(QStringLiteral("Venter på")), qPrintable(label));
+        QVERIFY(clock.elapsed() < 10000);
+    } else {
+        QProcess tool;
+        QString err;
+        runTool({QStringLiteral("-o"), fifo, QStringLiteral("-")}, &err, &tool);
+        QVERIFY(tool.waitForStarted());
+        tool.write("PARIS");
+        tool.closeWriteChannel();
+        QVERIFY(!tool.waitForFinished(500));   // waits for a reader, as a shell's > does
+        tool.terminate();
+        QVERIFY(tool.waitForFinished(3000));
+        QCOMPARE(tool.exitCode(), 128 + SIGTERM);
+    }
+    QVERIFY(QFileInfo(fifo).exists());
+    struct stat st {};
+    QCOMPARE(::stat(QFile::encodeName(fifo).constData(), &st), 0);
+    QVERIFY(S_ISFIFO(st.st_mode));
+#else
+    QSKIP("FIFOs are Unix");
 #endif
 }
 
