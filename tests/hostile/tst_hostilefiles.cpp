@@ -14,6 +14,7 @@
 #include "engine/FileTarget.h"
 #include "engine/constants.h"
 #include "exercises/ReceiveHistory.h"
+#include "main/AudioExport.h"
 #include "main/FileCommands.h"
 #include "main/TextBox.h"
 
@@ -307,8 +308,8 @@ void HostileFilesTest::saveThroughSymlink()
 
 void HostileFilesTest::hostileTarget_data()
 {
-    // What "Gem som" and "telvok-cw-send -o" write onto: the words each gives on
-    // failure (empty: it succeeds).
+    // What "Gem som", "Gem lyd som..." and "telvok-cw-send -o" write onto: the
+    // words each gives on failure (empty: it succeeds).
     QTest::addColumn<QString>("target");
     QTest::addColumn<QString>("saveWords");
     QTest::addColumn<QString>("toolWords");
@@ -398,6 +399,21 @@ void HostileFilesTest::hostileTarget()
         QVERIFY2(m_watch->messages[0].contains(saveWords), qPrintable(m_watch->messages[0]));
     }
     QCOMPARE(type(path), typeBefore);
+
+    // "Gem lyd som...": the same words under its own headline.
+    if (target != QLatin1String("fifo")) {
+        m_watch->messages.clear();
+        AudioExport exporter(*m_window);
+        const FileResult exported = exporter.exportTo(path, QStringLiteral("PARIS"), Settings());
+        QCOMPARE(exported.ok(), saveWords.isEmpty());
+        if (!exported.ok()) {
+            QCOMPARE(m_watch->messages.size(), 1);
+            QVERIFY2(m_watch->messages[0].startsWith(QStringLiteral("Lydfilen kunne ikke gemmes.\n\n"))
+                         && m_watch->messages[0].contains(saveWords),
+                     qPrintable(m_watch->messages[0]));
+        }
+        QCOMPARE(type(path), typeBefore);
+    }
 
     // telvok-cw-send -o: exit 2 with the words, or the same WAV as into a regular file.
     const QString in = m_dir->filePath(QStringLiteral("in.txt"));
