@@ -682,6 +682,8 @@ void HostileFilesTest::fifoWithoutReader_data()
     QTest::newRow("Gem som") << "Gem som";
     QTest::newRow("Gem lyd som, cancelled") << "Gem lyd som";
     QTest::newRow("tool, interrupted") << "tool";
+    // A reader that stops after a few bytes: a failure, not SIGPIPE ending the program.
+    QTest::newRow("Gem lyd som, the reader leaves") << "reader leaves";
 }
 
 void HostileFilesTest::fifoWithoutReader()
@@ -716,6 +718,20 @@ void HostileFilesTest::fifoWithoutReader()
         QCOMPARE(driver.messages.size(), 1);   // only the question; Annuller says nothing more
         QVERIFY2(label.startsWith(QStringLiteral("Venter på")), qPrintable(label));
         QVERIFY(clock.elapsed() < 10000);
+    } else if (path == QLatin1String("reader leaves")) {
+        std::thread reader([p = QFile::encodeName(fifo)] {
+            const int fd = ::open(p.constData(), O_RDONLY);
+            char head[10];
+            if (fd >= 0 && ::read(fd, head, sizeof head) > 0)
+                ::close(fd);
+        });
+        AudioExport exporter(*m_window);
+        const FileResult result = exporter.exportTo(fifo, QStringLiteral("PARIS ").repeated(20), Settings());
+        reader.join();
+        QCOMPARE(result.file, FileError::NoReader);
+        QCOMPARE(m_watch->messages.size(), 1);
+        QVERIFY2(m_watch->messages[0].contains(QStringLiteral("Intet program læser fra denne FIFO.")),
+                 qPrintable(m_watch->messages[0]));
     } else {
         QProcess tool;
         QString err;

@@ -17,6 +17,8 @@ FileError fileErrorFor(std::error_code code)
         return E::SymlinkLoop;
     if (code == std::errc::no_space_on_device || code == std::errc::file_too_large)
         return E::NoSpace;
+    if (code == std::errc::broken_pipe)   // the reader of a FIFO or pipe went away
+        return E::NoReader;
     return E::Failed;
 }
 

@@ -14,7 +14,7 @@ enum class FileError {
     IsFolder,        // the path names a folder
     SpecialFile,     // neither a regular file, a character device nor a FIFO
     NotRegular,      // not a regular file where only one will do (a FIFO, a device ...)
-    NoReader,        // a FIFO that no program reads from
+    NoReader,        // a FIFO or pipe that no program reads from (any more)
     AccessDenied,    // permissions
     ReadOnly,        // a read-only file system
     NameTooLong,     // the name or the path is longer than the system allows

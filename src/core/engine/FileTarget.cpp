@@ -14,6 +14,8 @@
 
 #ifdef Q_OS_UNIX
 #include <fcntl.h>
+#include <pthread.h>
+#include <signal.h>
 #include <unistd.h>
 #elif defined(Q_OS_WIN)
 #include <io.h>
@@ -75,6 +77,51 @@ bool leadsToDescriptor(const QString &path)
     }
     return false;
 }
+
+#ifdef Q_OS_UNIX
+// While alive, a write to a pipe whose reader went away fails with EPIPE in this
+// thread instead of ending the whole program by SIGPIPE (the window would lose
+// its text). A SIGPIPE that was pending before stays pending.
+class PipeSignalBlock {
+public:
+    PipeSignalBlock()
+    {
+        sigemptyset(&m_pipe);
+        sigaddset(&m_pipe, SIGPIPE);
+        sigset_t pending;
+        sigpending(&pending);
+        m_wasPending = sigismember(&pending, SIGPIPE) == 1;
+        pthread_sigmask(SIG_BLOCK, &m_pipe, &m_old);
+    }
+    ~PipeSignalBlock()
+    {
+        sigset_t pending;
+        sigpending(&pending);
+        if (!m_wasPending && sigismember(&pending, SIGPIPE) == 1) {
+            const timespec now{};
+            sigtimedwait(&m_pipe, nullptr, &now);
+        }
+        pthread_sigmask(SIG_SETMASK, &m_old, nullptr);
+    }
+    PipeSignalBlock(const PipeSignalBlock &) = delete;
+    PipeSignalBlock &operator=(const PipeSignalBlock &) = delete;
+
+private:
+    sigset_t m_pipe;
+    sigset_t m_old;
+    bool m_wasPending = false;
+};
+
+// A device, FIFO or pipe written in place; its writes never raise SIGPIPE.
+class InPlaceFile : public QFile {
+protected:
+    qint64 writeData(const char *data, qint64 length) override
+    {
+        const PipeSignalBlock block;
+        return QFile::writeData(data, length);
+    }
+};
+#endif
 
 } // namespace
 
@@ -235,7 +282,7 @@ bool FileTarget::openInPlace(const QString &path, bool fifo, const KeepWaiting &
         ::close(fd);
         return failWith(fileErrorFor(std::error_code(systemError, std::generic_category())), systemError);
     }
-    auto file = std::make_unique<QFile>();
+    auto file = std::make_unique<InPlaceFile>();
     errno = 0;
     // Without Append here: the descriptor appends already, and Qt's seek to the
     // end would fail on a pipe.
