@@ -229,10 +229,10 @@ bool SoundFileWriter::write(QByteArrayView pcm)
         qFromLittleEndian<qint16>(pcm.data(), samples, m_swapped.data());
         data = reinterpret_cast<const short *>(m_swapped.constData());
     }
-    // Some encoders only log a short write; the device's own result counts.
+    // Some encoders only log a short write; the device's own result counts, and a
+    // failure the device reported first is kept.
     if (sf_write_short(m_sndfile, data, samples) != samples)
-        return m_result.ok() ? fail(FileResult::fileFailure(FileError::Failed, QString::fromUtf8(sf_strerror(m_sndfile))))
-                             : false;
+        return fail(FileResult::fileFailure(FileError::Failed, QString::fromUtf8(sf_strerror(m_sndfile))));
     return m_result.ok();
 }
 
@@ -240,12 +240,13 @@ bool SoundFileWriter::finish()
 {
     if (!m_result.ok())
         return false;
+    // The header would describe other samples.
     if (m_ownHeader && m_samples != m_expectedSamples)
-        return fail(FileResult::failure(FileResult::Kind::NotRendered));   // the header would describe other samples
+        return fail(FileResult::failure(FileResult::Kind::NotRendered));
     if (m_sndfile) {
         const int closed = sf_close(m_sndfile);
         m_sndfile = nullptr;
-        // A write that failed while closing has said why already.
+        // A write that failed while closing has said why already, and stays.
         if (closed != 0)
             return fail(FileResult::fileFailure(FileError::Failed, QString::fromUtf8(sf_error_number(closed))));
     }

@@ -320,10 +320,10 @@ void frmModtag::scoreAttempt()
     showHistory();
     if (!saved) {
         QMessageBox box(QMessageBox::Warning, program::title(),
-                        tr("Forsøget kunne ikke gemmes i historikken %1.\n\nResultatet står "
-                           "stadig i vinduet, og de tidligere forsøg er uændrede.")
-                                .arg(m_history.path())
-                            + u'\n' + FileProblem::reason(saved),
+                        tr("Forsøget kunne ikke gemmes i historikken %1.").arg(m_history.path())
+                            + u'\n' + FileProblem::reason(saved) + QLatin1String("\n\n")
+                            + tr("Resultatet står stadig i vinduet, og de tidligere forsøg er "
+                                 "uændrede."),
                         QMessageBox::Ok, this);
         runMessageBox(box);
     }

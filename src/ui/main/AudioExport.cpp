@@ -6,7 +6,6 @@
 #include "engine/constants.h"
 
 #include <QApplication>
-#include <QDir>
 #include <QEventLoop>
 #include <QFileDialog>
 #include <QFileInfo>
