@@ -60,7 +60,7 @@ Figures ours(const Settings &settings, const QString &text, const QString &path,
         const double cpu0 = bench::processCpuSeconds();
         QElapsedTimer wall;
         wall.start();
-        if (soundexport::exportText(settings, text, path, format) != soundexport::Result::Done) {
+        if (!soundexport::exportText(settings, text, path, format).ok()) {
             std::fprintf(stderr, "export to %s failed\n", qPrintable(path));
             return f;
         }

@@ -124,12 +124,12 @@ void SoundExportTest::formats()
     if (pipe) {
         Pipe stream;
         QVERIFY(stream.open(QIODevice::WriteOnly));
-        QCOMPARE(soundexport::renderInto(settings, text, stream, false, format), soundexport::Result::Done);
+        QVERIFY(soundexport::renderInto(settings, text, stream, false, format).ok());
         QFile file(path);
         QVERIFY(file.open(QIODevice::WriteOnly));
         file.write(stream.bytes);
     } else {
-        QCOMPARE(soundexport::exportText(settings, text, path, format), soundexport::Result::Done);
+        QVERIFY(soundexport::exportText(settings, text, path, format).ok());
     }
 
     SF_INFO info;

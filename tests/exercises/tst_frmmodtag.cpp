@@ -9,11 +9,18 @@
 #include "exercises/frmModtag.h"
 #include "main/TextBox.h"
 
+#include <QElapsedTimer>
+#include <QFile>
+#include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
+
+#ifdef Q_OS_UNIX
+#include <sys/stat.h>
+#endif
 
 namespace {
 
@@ -45,6 +52,8 @@ class FrmModtagTest : public QObject {
 private slots:
     void stopCountsWhatWasHeard();
     void unwritableHistoryKeepsAttempt();
+    void unreadableHistory_data();
+    void unreadableHistory();
 };
 
 void FrmModtagTest::stopCountsWhatWasHeard()
@@ -106,6 +115,41 @@ void FrmModtagTest::unwritableHistoryKeepsAttempt()
     window.cmdØv->click();
     QCOMPARE(window.result(), int(QDialog::Accepted));
     QCOMPARE(window.generatedText().value_or(QString()), QStringLiteral("<KA><KA><KA>\r\n\r\nCCCCC CCCCC \r\n<AR>"));
+}
+
+void FrmModtagTest::unreadableHistory_data()
+{
+    // Where the history should be: the window opens at once, says so, and works.
+    QTest::addColumn<QString>("kind");
+#ifdef Q_OS_UNIX
+    QTest::newRow("FIFO nobody writes") << "fifo";
+    QTest::newRow("link to an endless device") << "zero";
+#endif
+}
+
+void FrmModtagTest::unreadableHistory()
+{
+#ifdef Q_OS_UNIX
+    QFETCH(QString, kind);
+    Rig rig(0, QStringLiteral("paris"), QStringLiteral("unused.csv"));
+    const QString path = rig.dir.filePath(QStringLiteral("h.csv"));
+    if (kind == QLatin1String("fifo"))
+        QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+    else
+        QVERIFY(QFile::link(QStringLiteral("/dev/zero"), path));
+    QElapsedTimer clock;
+    clock.start();
+    frmModtag window(rig.morse, ReceiveTransmitter{.text = [] { return QStringLiteral("paris"); },
+                                                   .start = [] { return true; },
+                                                   .stop = [] {}},
+                     path, nullptr);
+    QVERIFY2(clock.elapsed() < 2000, qPrintable(QString::number(clock.elapsed())));
+    QVERIFY2(window.lblHistorik->text().contains(QStringLiteral("kunne ikke læses")),
+             qPrintable(window.lblHistorik->text()));
+    QVERIFY(window.cmdStart->isEnabled());
+#else
+    QSKIP("FIFOs are Unix");
+#endif
 }
 
 QTEST_MAIN(FrmModtagTest)

@@ -1,12 +1,17 @@
 // The history file of the receiving practice: rows appended and read back, the last
-// one replaced, damaged rows skipped, and a folder that cannot be written.
+// one replaced, damaged rows skipped, and what cannot be read or written.
 
 #include "support/TestFiles.h"
 #include "exercises/ReceiveHistory.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QTemporaryDir>
 #include <QTest>
+
+#ifdef Q_OS_UNIX
+#include <sys/stat.h>
+#endif
 
 using namespace receive;
 
@@ -35,6 +40,7 @@ class ReceiveHistoryTest : public QObject {
     Q_OBJECT
 private slots:
     void appendReadBack();
+    void failures_data();
     void failures();
 };
 
@@ -88,24 +94,64 @@ void ReceiveHistoryTest::appendReadBack()
     qunsetenv("XDG_DATA_HOME");
 }
 
+void ReceiveHistoryTest::failures_data()
+{
+    // What may lie where the history should be. None of it may block the window,
+    // fill its memory or be replaced by a history.
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<bool>("readable");   // read as an empty history
+    QTest::addColumn<bool>("appends");    // a row is added all the same
+    QTest::newRow("file where the folder should be") << "blocked" << true << false;
+    QTest::newRow("folder") << "folder" << false << false;
+#ifdef Q_OS_UNIX
+    QTest::newRow("FIFO nobody writes") << "fifo" << false << false;
+    QTest::newRow("link to an endless device") << "zero" << false << false;
+#endif
+    QTest::newRow("one byte over the limit") << "large" << false << true;
+}
+
 void ReceiveHistoryTest::failures()
 {
+    QFETCH(QString, kind);
+    QFETCH(bool, readable);
+    QFETCH(bool, appends);
     QTemporaryDir dir;
-    // A file where the folder should be: no one, root included, can make the folder.
-    QVERIFY(testfiles::writeFile(dir.filePath(QStringLiteral("blocked")), "x"));
-    ReceiveHistory blocked(dir.filePath(QStringLiteral("blocked/modtagetraening.csv")));
-    QVERIFY(!blocked.append(attempt(40, QStringLiteral("A"))));
-    QVERIFY(!blocked.replaceLast(attempt(40, QStringLiteral("A"))));
-    QCOMPARE(testfiles::readAll(dir.filePath(QStringLiteral("blocked"))), QByteArray("x"));
-    QVERIFY(blocked.read().readable);   // nothing there: an empty history
-    QCOMPARE(blocked.read().attempts.size(), size_t(0));
+    QString path = dir.filePath(QStringLiteral("modtagetraening.csv"));
+    if (kind == QLatin1String("blocked")) {
+        // No one, root included, can make a folder where a file is.
+        QVERIFY(testfiles::writeFile(dir.filePath(QStringLiteral("blocked")), "x"));
+        path = dir.filePath(QStringLiteral("blocked/modtagetraening.csv"));
+    } else if (kind == QLatin1String("folder")) {
+        QVERIFY(QDir(dir.path()).mkpath(QStringLiteral("modtagetraening.csv/inside")));
+#ifdef Q_OS_UNIX
+    } else if (kind == QLatin1String("fifo")) {
+        QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+    } else if (kind == QLatin1String("zero")) {
+        QVERIFY(QFile::link(QStringLiteral("/dev/zero"), path));
+#endif
+    } else if (kind == QLatin1String("large")) {
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::WriteOnly) && f.resize(ReceiveHistory::kMaxBytes + 1));
+    }
+    const QFileInfo before(path);
 
-    // A folder where the file should be: it cannot be read, and nothing replaces it.
-    QVERIFY(QDir(dir.path()).mkpath(QStringLiteral("folder.csv/inside")));
-    ReceiveHistory folder(dir.filePath(QStringLiteral("folder.csv")));
-    QVERIFY(!folder.read().readable);
-    QVERIFY(!folder.append(attempt(40, QStringLiteral("A"))));
-    QVERIFY(QFileInfo(dir.filePath(QStringLiteral("folder.csv/inside"))).isDir());
+    QElapsedTimer clock;
+    clock.start();
+    ReceiveHistory history(path);
+    const ReceiveHistory::Contents c = history.read();
+    QCOMPARE(c.readable, readable);
+    QCOMPARE(c.attempts.size(), size_t(0));
+    QCOMPARE(bool(history.append(attempt(40, QStringLiteral("A")))), appends);
+    QCOMPARE(bool(history.replaceLast(attempt(41, QStringLiteral("A")))), appends);
+    QVERIFY2(clock.elapsed() < 2000, qPrintable(QString::number(clock.elapsed())));
+
+    const QFileInfo after(path);
+    QCOMPARE(after.isDir(), before.isDir());
+    QCOMPARE(after.isSymLink(), before.isSymLink());
+    if (!appends)
+        QCOMPARE(after.size(), before.size());
+    if (kind == QLatin1String("blocked"))
+        QCOMPARE(testfiles::readAll(dir.filePath(QStringLiteral("blocked"))), QByteArray("x"));
 }
 
 QTEST_GUILESS_MAIN(ReceiveHistoryTest)

@@ -25,11 +25,10 @@ extern const QString kToolName;
 // Input above this is refused, as the main window refuses to open larger files.
 constexpr qint64 kMaxInputBytes = qint64(16) << 20;
 
-// Set by the signal handler, read by the render loop and the poll timer.
+// Set by the signal handler, read by the export's keep-going hook and the poll timer.
 extern volatile std::sig_atomic_t g_signal;
 // True while nothing needs cleaning up (before a temporary file or a sound buffer
-// exists): a signal then ends the process at once, also inside a blocking read or
-// the open of a FIFO that no one reads.
+// exists): a signal then ends the process at once, also inside a blocking read.
 extern volatile std::sig_atomic_t g_exitAtOnce;
 
 void installSignalHandlers();
@@ -38,9 +37,14 @@ void installSignalHandlers();
 // a closed pipe).
 bool printTo(std::FILE *stream, const QString &text);
 
-// What went wrong with a file, in Danish: "adgang nægtet", "disken er fuld" ...;
-// for an error without words of its own, the system's reason.
-QString fileProblem(FileTarget::Error error, const QString &systemReason);
+// What went wrong with a file, in Danish: "adgang nægtet", "disken er fuld",
+// "lyden er for lang til en WAV-fil (over 4 GB)" ...; for an error without words
+// of its own, the system's reason.
+QString fileProblem(const FileResult &result);
+QString fileProblem(FileError error, const QString &systemReason);
+// The whole message for a file that could not be written: "kan ikke skrive
+// "path": disken er fuld."
+QString writeProblem(const FileResult &result, const QString &path);
 
 // Prints "telvok-cw-send: message" to standard error; returns kExitFailure.
 int fail(const QString &message);

@@ -10,28 +10,6 @@
 
 namespace soundexport {
 
-namespace {
-
-// What a failed target means for an export.
-Result resultFor(FileTarget::Error error)
-{
-    switch (error) {
-    case FileTarget::Error::FolderMissing:
-        return Result::FolderMissing;
-    case FileTarget::Error::IsFolder:
-        return Result::IsFolder;
-    case FileTarget::Error::AccessDenied:
-    case FileTarget::Error::ReadOnly:
-        return Result::AccessDenied;
-    case FileTarget::Error::NoSpace:
-        return Result::DiskFull;
-    default:
-        return Result::WriteFailed;
-    }
-}
-
-} // namespace
-
 qint64 renderedSamples(const Settings &settings, const QString &text)
 {
     Settings own = settings;
@@ -48,32 +26,21 @@ qint64 renderedSamples(const Settings &settings, const QString &text)
     return halves * morse::kHalfSamples;
 }
 
-Result renderInto(const Settings &settings, const QString &text, QIODevice &device, bool seekable,
+FileResult renderInto(const Settings &settings, const QString &text, QIODevice &device, bool seekable,
                   SoundFileFormat format, const KeepGoing &keepGoing)
 {
     // Morse reads the record while it plays; this copy is the rendering's own.
     Settings own = settings;
     SoundFileWriter writer(device, seekable, format);
-    const auto writerFailure = [&writer] {
-        switch (writer.error()) {
-        case SoundFileWriter::Error::TooLong:
-            return Result::TooLong;
-        case SoundFileWriter::Error::Unsupported:
-            return Result::Unsupported;
-        case SoundFileWriter::Error::WriteFailed:
-        case SoundFileWriter::Error::None:
-            break;
-        }
-        return Result::WriteFailed;
-    };
+    const FileResult notRendered = FileResult::failure(FileResult::Kind::NotRendered);
     const qint64 total = renderedSamples(own, text);
     if (!writer.open(total))
-        return writerFailure();
+        return writer.result();
 
     auto *simulated = new SimulatedSoundDevice;
     Morse morse(own, std::unique_ptr<SoundDevice>(simulated));
     if (!morse.LavLyd())
-        return Result::NotRendered;
+        return notRendered;
     bool ended = false;
     morse.transmissionEnded = [&ended] { ended = true; };
     morse.setText(text);
@@ -83,40 +50,41 @@ Result renderInto(const Settings &settings, const QString &text, QIODevice &devi
         // larger ones would be fresh pages (measured slower).
         simulated->advance(morse::kHalfSamples);
         if (!writer.write(simulated->played()))
-            return writerFailure();
+            return writer.result();
         simulated->clearPlayed();
         if (keepGoing && !keepGoing(writer.samplesWritten(), total))
-            return Result::Cancelled;
+            return FileResult::failure(FileResult::Kind::Cancelled);
     }
     if (!ended)
-        return Result::NotRendered;
-    return writer.finish() ? Result::Done : writerFailure();
+        return notRendered;
+    writer.finish();
+    return writer.result();
 }
 
-Result exportText(const Settings &settings, const QString &text, const QString &path,
-                  SoundFileFormat format, const KeepGoing &keepGoing)
+FileResult exportText(const Settings &settings, const QString &text, const QString &path,
+                      SoundFileFormat format, const KeepGoing &keepGoing)
 {
     // An over-long WAV is refused before anything is written.
     if (format == SoundFileFormat::Wav
         && renderedSamples(settings, text) * morse::kBytesPerSample > soundfile::kMaxWavDataBytes)
-        return Result::TooLong;
+        return FileResult::failure(FileResult::Kind::TooLong);
 
     // A regular file is written beside the target and replaces it only when complete;
-    // a device or FIFO is written in place.
+    // a device or FIFO is written in place, a FIFO once a reader came.
     FileTarget target;
-    if (!target.open(path))
-        return resultFor(target.error());
-    const Result result = renderInto(settings, text, *target.device(), !target.isSequential(),
-                                     format, keepGoing);
-    if (result == Result::WriteFailed) {
-        target.failFromDevice();
-        return resultFor(target.error());
-    }
-    if (result != Result::Done) {
+    FileTarget::KeepWaiting waiting;
+    if (keepGoing)
+        waiting = [&keepGoing] { return keepGoing(0, 0); };
+    if (!target.open(path, waiting))
+        return target.result();
+    const FileResult result = renderInto(settings, text, *target.device(), !target.isSequential(),
+                                         format, keepGoing);
+    if (!result.ok()) {
         target.cancel();
         return result;
     }
-    return target.commit() ? Result::Done : resultFor(target.error());
+    target.commit();
+    return target.result();
 }
 
 } // namespace soundexport

@@ -3,6 +3,7 @@
 // on a simulated device, half by half, encoded as it plays, into a file that
 // replaces the target only when it is complete.
 
+#include "engine/FileResult.h"
 #include "engine/SoundFile.h"
 #include "settings/Settings.h"
 
@@ -14,36 +15,25 @@ class QIODevice;
 
 namespace soundexport {
 
-enum class Result {
-    Done,
-    Cancelled,       // keepGoing said stop; the target is as it was
-    FolderMissing,   // the folder the file should go into does not exist
-    IsFolder,        // the name is a folder
-    AccessDenied,
-    DiskFull,
-    WriteFailed,     // any other write or rename failure
-    TooLong,         // more sound than a WAV file can hold
-    Unsupported,     // this libsndfile cannot write the format
-    NotRendered,     // the engine did not play the text to its end
-};
-
 // The samples the rendering of text holds: every half the engine fills with sound,
 // up to the first that holds nothing but the end marker. Runs only the symbol source.
 qint64 renderedSamples(const Settings &settings, const QString &text);
 
-// Called after every half with the samples written so far and the total; false
-// cancels. Runs on the thread that called exportText.
+// Called after every half with the samples written so far and the total, and
+// while a FIFO waits for its reader (0 of 0); false cancels. Runs on the
+// thread that called exportText.
 using KeepGoing = std::function<bool(qint64 samplesDone, qint64 samplesTotal)>;
 
 // Renders text into an open, empty device (seekable: see SoundFileWriter). Anything
 // but Done leaves a partial stream on the device.
-Result renderInto(const Settings &settings, const QString &text, QIODevice &device, bool seekable,
+FileResult renderInto(const Settings &settings, const QString &text, QIODevice &device, bool seekable,
                   SoundFileFormat format, const KeepGoing &keepGoing = {});
 
 // Sends text (upper case, as the send button hands it over) with settings' speed,
-// spacing, tone and volume into path in format. Anything but Done leaves no file of
-// its own behind and whatever was at path untouched.
-Result exportText(const Settings &settings, const QString &text, const QString &path,
+// spacing, tone and volume into path in format: the one export sequence of the
+// window and telvok-cw-send. Anything but Done leaves no file of its own behind
+// and whatever was at path untouched (a device or FIFO may have part of it).
+FileResult exportText(const Settings &settings, const QString &text, const QString &path,
                   SoundFileFormat format, const KeepGoing &keepGoing = {});
 
 } // namespace soundexport

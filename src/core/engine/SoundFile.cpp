@@ -9,6 +9,7 @@
 #include <sndfile.h>
 
 #include <algorithm>
+#include <cerrno>
 
 namespace {
 
@@ -156,11 +157,19 @@ SoundFileWriter::~SoundFileWriter()
         sf_close(m_sndfile);
 }
 
-bool SoundFileWriter::fail(Error error)
+bool SoundFileWriter::fail(FileResult result)
 {
-    if (m_error == Error::None)
-        m_error = error;
+    if (m_result.ok())
+        m_result = std::move(result);
     return false;
+}
+
+// A write the device refused: errno says why where the system set it.
+bool SoundFileWriter::failWrite()
+{
+    const int systemError = errno;
+    return fail(systemError != 0 ? FileResult::fromSystemError(systemError)
+                                 : FileResult::fileFailure(FileError::Failed, m_device.errorString()));
 }
 
 bool SoundFileWriter::open(qint64 totalSamples)
@@ -169,7 +178,7 @@ bool SoundFileWriter::open(qint64 totalSamples)
     m_pending.reserve(kWriteBytes);
     const bool wav = m_format == SoundFileFormat::Wav;
     if (wav && totalSamples * morse::kBytesPerSample > soundfile::kMaxWavDataBytes)
-        return fail(Error::TooLong);
+        return fail(FileResult::failure(FileResult::Kind::TooLong));
     // libsndfile completes a WAV header by seeking back to it, which a pipe cannot;
     // the length is known beforehand, so the header is right from the start.
     if (wav && !m_seekable) {
@@ -184,7 +193,7 @@ bool SoundFileWriter::open(qint64 totalSamples)
     SF_VIRTUAL_IO io = {vioLength, vioSeek, vioRead, vioWrite, vioTell};
     m_sndfile = sf_open_virtual(&io, SFM_WRITE, &info, this);
     if (!m_sndfile)
-        return fail(m_error == Error::None ? Error::Unsupported : m_error);
+        return fail(FileResult::failure(FileResult::Kind::Unsupported));
     // FLAC at its fastest level: a keyed tone packs nearly as small at it (measured
     // 3 % larger than at the slowest) in half the time.
     double level = m_format == SoundFileFormat::Mp3         ? kMp3Compression
@@ -192,21 +201,21 @@ bool SoundFileWriter::open(qint64 totalSamples)
                    : m_format == SoundFileFormat::Flac      ? 0.0
                                                             : -1.0;
     if (level >= 0 && !sf_command(m_sndfile, SFC_SET_COMPRESSION_LEVEL, &level, sizeof level))
-        return fail(Error::Unsupported);
-    return m_error == Error::None;
+        return fail(FileResult::failure(FileResult::Kind::Unsupported));
+    return m_result.ok();
 }
 
 bool SoundFileWriter::write(QByteArrayView pcm)
 {
-    if (m_error != Error::None)
+    if (!m_result.ok())
         return false;
     const qint64 samples = pcm.size() / morse::kBytesPerSample;
     if (m_format == SoundFileFormat::Wav
         && (m_samples + samples) * morse::kBytesPerSample > soundfile::kMaxWavDataBytes)
-        return fail(Error::TooLong);
+        return fail(FileResult::failure(FileResult::Kind::TooLong));
     // The header already written describes exactly the announced samples.
     if (m_ownHeader && m_samples + samples > m_expectedSamples)
-        return fail(Error::WriteFailed);
+        return fail(FileResult::failure(FileResult::Kind::NotRendered));
     m_samples += samples;
     if (m_ownHeader)
         return writeRaw(pcm);
@@ -220,23 +229,26 @@ bool SoundFileWriter::write(QByteArrayView pcm)
         qFromLittleEndian<qint16>(pcm.data(), samples, m_swapped.data());
         data = reinterpret_cast<const short *>(m_swapped.constData());
     }
-    // Some encoders only log a short write; the device's own result counts.
+    // Some encoders only log a short write; the device's own result counts, and a
+    // failure the device reported first is kept.
     if (sf_write_short(m_sndfile, data, samples) != samples)
-        return fail(m_error == Error::None ? Error::WriteFailed : m_error);
-    return m_error == Error::None;
+        return fail(FileResult::fileFailure(FileError::Failed, QString::fromUtf8(sf_strerror(m_sndfile))));
+    return m_result.ok();
 }
 
 bool SoundFileWriter::finish()
 {
-    if (m_error != Error::None)
+    if (!m_result.ok())
         return false;
+    // The header would describe other samples.
     if (m_ownHeader && m_samples != m_expectedSamples)
-        return fail(Error::WriteFailed);   // the header would describe other samples
+        return fail(FileResult::failure(FileResult::Kind::NotRendered));
     if (m_sndfile) {
         const int closed = sf_close(m_sndfile);
         m_sndfile = nullptr;
+        // A write that failed while closing has said why already, and stays.
         if (closed != 0)
-            return fail(Error::WriteFailed);
+            return fail(FileResult::fileFailure(FileError::Failed, QString::fromUtf8(sf_error_number(closed))));
     }
     return flush();
 }
@@ -250,7 +262,7 @@ qint64 SoundFileWriter::append(const void *data, qint64 bytes)
 {
     if (m_discarding)
         return bytes;
-    if (m_error != Error::None)
+    if (!m_result.ok())
         return 0;
     // Writes are collected into about 1 MiB: one system call per half second of
     // sound costs more than the copy.
@@ -262,8 +274,9 @@ qint64 SoundFileWriter::append(const void *data, qint64 bytes)
             m_position += bytes;
             return bytes;
         }
+        errno = 0;
         if (!flush() || !m_device.seek(m_position)) {
-            fail(Error::WriteFailed);
+            failWrite();
             return 0;
         }
         m_flushed = m_position;
@@ -271,10 +284,8 @@ qint64 SoundFileWriter::append(const void *data, qint64 bytes)
     if (m_pending.size() + bytes > kWriteBytes && !flush())
         return 0;
     if (bytes >= kWriteBytes) {
-        if (!writeAll(static_cast<const char *>(data), bytes)) {
-            fail(Error::WriteFailed);
+        if (!writeAll(static_cast<const char *>(data), bytes))
             return 0;
-        }
         m_flushed += bytes;
     } else {
         m_pending.append(static_cast<const char *>(data), qsizetype(bytes));
@@ -287,9 +298,9 @@ qint64 SoundFileWriter::append(const void *data, qint64 bytes)
 bool SoundFileWriter::flush()
 {
     if (m_pending.isEmpty())
-        return m_error == Error::None;
+        return m_result.ok();
     if (!writeAll(m_pending.constData(), m_pending.size()))
-        return fail(Error::WriteFailed);
+        return false;
     m_flushed += m_pending.size();
     m_pending.resize(0);    // keeps the capacity
     return true;
@@ -300,9 +311,10 @@ bool SoundFileWriter::writeAll(const char *data, qint64 bytes)
     // A file that fills up takes part of a write without an error; the next write
     // for the rest fails with one (disk full) that the caller can report.
     while (bytes > 0) {
+        errno = 0;
         const qint64 n = m_device.write(data, bytes);
         if (n <= 0)
-            return false;
+            return failWrite();
         data += n;
         bytes -= n;
     }
@@ -323,7 +335,8 @@ qint64 SoundFileWriter::seekTo(qint64 position)
         m_position = position;
         return position;
     }
-    if (!flush() || !m_device.seek(position))
+    errno = 0;
+    if (!flush() || (!m_device.seek(position) && !failWrite()))
         return -1;
     m_flushed = position;
     m_position = position;

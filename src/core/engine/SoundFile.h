@@ -2,6 +2,8 @@
 // Writes the program's sound (PCM, mono, 44100 Hz, 16-bit) onto an open device as a
 // WAV, FLAC, Ogg Vorbis or MP3 stream, through libsndfile.
 
+#include "engine/FileResult.h"
+
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QString>
@@ -32,14 +34,6 @@ constexpr qint64 kMaxWavDataBytes = 0xFFFFFFFFLL - 36 - 1;
 
 class SoundFileWriter {
 public:
-    enum class Error {
-        None,
-        WriteFailed,    // the device took fewer bytes than given (disk full, device gone),
-                        // or the samples differ from the length a WAV header announced
-        TooLong,        // more samples than a WAV file can hold
-        Unsupported,    // this libsndfile cannot write the format
-    };
-
     // device is open for writing and empty. A sequential device (pipe, terminal,
     // character device) is only ever appended to; a seekable one gets its headers
     // completed at finish().
@@ -57,7 +51,11 @@ public:
     // Ends the stream and completes its headers; the device stays open.
     bool finish();
 
-    Error error() const { return m_error; }
+    // Done; File when the device took fewer bytes than given (disk full, device
+    // gone: errno's reason at that write); TooLong for more samples than a WAV
+    // file can hold; Unsupported when this libsndfile cannot write the format;
+    // NotRendered when the samples differ from the length a WAV header announced.
+    const FileResult &result() const { return m_result; }
     qint64 samplesWritten() const { return m_samples; }
 
     // The libsndfile callbacks, on this writer.
@@ -67,7 +65,8 @@ public:
     qint64 tell() const { return m_position; }
 
 private:
-    bool fail(Error error);
+    bool fail(FileResult result);
+    bool failWrite();
     bool flush();
     bool writeRaw(QByteArrayView bytes);
     bool writeAll(const char *data, qint64 bytes);
@@ -84,6 +83,6 @@ private:
     qint64 m_position = 0;       // where libsndfile writes next
     qint64 m_length = 0;         // bytes in the stream so far
     QByteArray m_swapped;        // big-endian hosts: the samples in host order
-    Error m_error = Error::None;
+    FileResult m_result;
     bool m_discarding = false;
 };

@@ -1,12 +1,21 @@
 #include "exercises/ReceiveHistory.h"
 
+#include "engine/FileTarget.h"
+#include "engine/UserFile.h"
 #include "program/ProgramInfo.h"
 
-#include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QStandardPaths>
+
+#include <cerrno>
+#include <filesystem>
+
+#ifdef Q_OS_UNIX
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
 
 namespace receive {
 namespace {
@@ -115,18 +124,14 @@ bool ReceiveHistory::parseRow(QStringView line, Attempt &a)
 ReceiveHistory::Contents ReceiveHistory::read() const
 {
     Contents c;
-    QFile file(m_path);
-    if (!file.exists())
+    const UserFileContents file = readUserFile(m_path, kMaxBytes);
+    if (file.result.file == FileError::NotFound)
         return c;
-    if (!file.open(QIODevice::ReadOnly)) {
+    if (!file.result.ok()) {
         c.readable = false;
         return c;
     }
-    const QString text = QString::fromUtf8(file.readAll());
-    if (file.error() != QFileDevice::NoError) {
-        c.readable = false;
-        return c;
-    }
+    const QString text = QString::fromUtf8(file.bytes);
     bool first = true;
     for (QStringView line : QStringView(text).split(u'\n')) {
         if (line.endsWith(u'\r'))
@@ -147,14 +152,49 @@ ReceiveHistory::Contents ReceiveHistory::read() const
     return c;
 }
 
-bool ReceiveHistory::append(const Attempt &attempt)
+namespace {
+
+// Opens the history for reading and appending, made when missing; only a regular
+// file, and without waiting on a FIFO put in its place.
+FileResult openForAppend(QFile &file, const QString &path)
 {
-    const QFileInfo info(m_path);
-    if (!QDir().mkpath(info.absolutePath()))
-        return false;
-    QFile file(m_path);
-    if (!file.open(QIODevice::ReadWrite))
-        return false;
+#ifdef Q_OS_UNIX
+    const int fd = ::open(QFile::encodeName(path).constData(),
+                          O_RDWR | O_CREAT | O_NONBLOCK | O_CLOEXEC, 0666);
+    if (fd < 0)
+        return FileResult::fromSystemError(errno);
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        return FileResult::fileFailure(FileError::NotRegular);
+    }
+    // Unbuffered: a write the disk has no room for fails here, not again at close.
+    if (!file.open(fd, QIODevice::ReadWrite | QIODevice::Unbuffered, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        return FileResult::fileFailure(FileError::Failed, file.errorString());
+    }
+#else
+    file.setFileName(path);
+    errno = 0;
+    if (!file.open(QIODevice::ReadWrite | QIODevice::Unbuffered))
+        return errno != 0 ? FileResult::fromSystemError(errno)
+                          : FileResult::fileFailure(FileError::Failed, file.errorString());
+#endif
+    return {};
+}
+
+} // namespace
+
+FileResult ReceiveHistory::append(const Attempt &attempt)
+{
+    std::error_code ec;
+    const QByteArray folder = QFile::encodeName(QFileInfo(m_path).absolutePath());
+    std::filesystem::create_directories(std::string(folder.constData(), size_t(folder.size())), ec);
+    if (ec)
+        return FileResult::fromSystemError(ec.value());
+    QFile file;
+    if (const FileResult opened = openForAppend(file, m_path); !opened.ok())
+        return opened;
     QByteArray bytes;
     const qint64 size = file.size();
     if (size == 0) {
@@ -164,38 +204,45 @@ bool ReceiveHistory::append(const Attempt &attempt)
         file.seek(size - 1);
         char last = 0;
         if (file.read(&last, 1) != 1)
-            return false;
+            return FileResult::fileFailure(FileError::Failed, file.errorString());
         if (last != '\n')
             bytes = "\n";
     }
     const qint64 rowStart = size + bytes.size();
     bytes += row(attempt);
-    if (!file.seek(size) || file.write(bytes) != bytes.size() || !file.flush())
-        return false;
-    file.close();
-    if (file.error() != QFileDevice::NoError)
-        return false;
+    errno = 0;
+    if (!file.seek(size) || file.write(bytes) != bytes.size() || !file.flush()) {
+        // What reached the file of a row the disk had no room for is taken back.
+        const FileResult failed = errno != 0 ? FileResult::fromSystemError(errno)
+                                             : FileResult::fileFailure(FileError::Failed, file.errorString());
+        file.resize(size);
+        return failed;
+    }
     m_lastRowStart = rowStart;
     m_lastRowEnd = size + bytes.size();
-    return true;
+    return {};
 }
 
-bool ReceiveHistory::replaceLast(const Attempt &attempt)
+FileResult ReceiveHistory::replaceLast(const Attempt &attempt)
 {
-    QFile file(m_path);
-    if (m_lastRowStart < 0 || file.size() != m_lastRowEnd || !file.open(QIODevice::ReadOnly))
+    if (m_lastRowStart < 0)
         return append(attempt);
-    const QByteArray before = file.read(m_lastRowStart);
-    file.close();
-    if (before.size() != m_lastRowStart)
+    const UserFileContents old = readUserFile(m_path, kMaxBytes);
+    if (!old.result.ok() || old.bytes.size() != m_lastRowEnd)
         return append(attempt);
-    QSaveFile out(m_path);
+    FileTarget out;
+    if (!out.open(m_path))
+        return out.result();
+    if (out.isSequential()) {
+        out.fail(FileResult::fileFailure(FileError::NotRegular));
+        return out.result();
+    }
     const QByteArray newRow = row(attempt);
-    if (!out.open(QIODevice::WriteOnly) || out.write(before) != before.size()
-        || out.write(newRow) != newRow.size() || !out.commit())
-        return false;
+    if (!out.write(QByteArrayView(old.bytes).first(m_lastRowStart)) || !out.write(newRow)
+        || !out.commit())
+        return out.result();
     m_lastRowEnd = m_lastRowStart + newRow.size();
-    return true;
+    return {};
 }
 
 } // namespace receive

@@ -2,6 +2,8 @@
 // The history of scored receiving attempts: one CSV row per attempt (comma-separated,
 // a header row, "." as the decimal point, UTF-8) in the user's data folder.
 
+#include "engine/FileResult.h"
+
 #include <QDateTime>
 #include <QStringList>
 #include <QString>
@@ -39,20 +41,24 @@ public:
 
     const QString &path() const { return m_path; }
 
+    // A history larger than this is not read (about 200 000 attempts), in bytes.
+    static constexpr qint64 kMaxBytes = qint64(16) << 20;
+
     struct Contents {
         std::vector<Attempt> attempts;   // oldest first
         int skipped = 0;                 // damaged rows left out
         bool readable = true;            // false: the file exists but cannot be read
     };
-    // A missing file is an empty, readable history.
+    // A missing file is an empty, readable history; anything but a regular file of
+    // at most kMaxBytes is unreadable (never waited on, never read without end).
     Contents read() const;
 
-    // Adds a row (the folder and header made first when missing). False when the file
-    // cannot be written; the rows already in it stay as they were.
-    bool append(const Attempt &attempt);
+    // Adds a row (the folder and header made first when missing). On failure the
+    // file is cut back to what it held: the rows already in it stay as they were.
+    FileResult append(const Attempt &attempt);
     // Replaces the row the last append of this object wrote, when nothing has been
     // added behind it since; otherwise appends. The file is replaced whole or not at all.
-    bool replaceLast(const Attempt &attempt);
+    FileResult replaceLast(const Attempt &attempt);
 
     static QByteArray row(const Attempt &attempt);
     // The attempt of one row; false for a damaged row.

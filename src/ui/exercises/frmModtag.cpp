@@ -5,6 +5,7 @@
 #include "engine/Morse.h"
 #include "settings/frmCW.h"
 #include "Accessibility.h"
+#include "FileProblem.h"
 #include "Fonts.h"
 #include "KeyFilter.h"
 #include "SecondaryWindow.h"
@@ -322,7 +323,7 @@ void frmModtag::scoreAttempt()
     a.characters = characterSet(QStringView(m_sentText).left(m_sentUpTo));
 
     const bool again = m_recorded;
-    const bool saved = again ? m_history.replaceLast(a) : m_history.append(a);
+    const FileResult saved = again ? m_history.replaceLast(a) : m_history.append(a);
     if (again && !m_attempts.empty())
         m_attempts.back() = a;
     else
@@ -331,9 +332,10 @@ void frmModtag::scoreAttempt()
     showHistory();
     if (!saved) {
         QMessageBox box(QMessageBox::Warning, program::title(),
-                        tr("Forsøget kunne ikke gemmes i historikken %1.\n\nResultatet står "
-                           "stadig i vinduet, og de tidligere forsøg er uændrede.")
-                            .arg(m_history.path()),
+                        tr("Forsøget kunne ikke gemmes i historikken %1.").arg(m_history.path())
+                            + u'\n' + FileProblem::reason(saved) + QLatin1String("\n\n")
+                            + tr("Resultatet står stadig i vinduet, og de tidligere forsøg er "
+                                 "uændrede."),
                         QMessageBox::Ok, this);
         box.exec();
     }

@@ -1,12 +1,12 @@
 #include "main/AudioExport.h"
 
+#include "FileProblem.h"
 #include "program/ProgramInfo.h"
 #include "engine/FileName.h"
 #include "engine/SendText.h"
 #include "engine/constants.h"
 
 #include <QApplication>
-#include <QDir>
 #include <QEventLoop>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -112,15 +112,14 @@ QString AudioExport::askFileName(const QString &textFileName)
     }
 }
 
-soundexport::Result AudioExport::exportTo(const QString &path, const QString &text, const Settings &settings)
+FileResult AudioExport::exportTo(const QString &path, const QString &text, const Settings &settings)
 {
-    using soundexport::Result;
     const QString sendText = morse::sendText(text);
     const SoundFileFormat format = soundfile::formatForName(path);
     std::atomic<qint64> done{0};
     std::atomic<qint64> total{0};
     std::atomic<bool> cancelled{false};
-    Result result = Result::NotRendered;
+    FileResult result = FileResult::failure(FileResult::Kind::NotRendered);
     const std::unique_ptr<QThread> worker(QThread::create([&, settings] {
         result = soundexport::exportText(settings, sendText, path, format, [&](qint64 d, qint64 t) {
             done = d;
@@ -154,7 +153,9 @@ soundexport::Result AudioExport::exportTo(const QString &path, const QString &te
         const auto update = [&] {
             const qint64 t = total;
             const qint64 d = done;
-            progress.setLabelText(tr("Gemmer lyden: %1 af %2").arg(soundTime(d), soundTime(t)));
+            // No total yet: a FIFO waits for a program to read it.
+            progress.setLabelText(t > 0 ? tr("Gemmer lyden: %1 af %2").arg(soundTime(d), soundTime(t))
+                                        : tr("Venter på, at et program læser fra FIFO'en ..."));
             if (t > 0)
                 progress.setValue(int(d * kProgressSteps / t));
         };
@@ -175,36 +176,9 @@ soundexport::Result AudioExport::exportTo(const QString &path, const QString &te
     }
     worker->wait();
 
-    if (result != Result::Done && result != Result::Cancelled) {
+    if (!result.ok() && result.kind != FileResult::Kind::Cancelled) {
         QMessageBox::critical(&m_owner, program::title(),
-                              tr("Lydfilen kunne ikke gemmes.") + QLatin1String("\n\n")
-                                  + QDir::toNativeSeparators(path) + u'\n' + failureText(result));
+                              FileProblem::message(tr("Lydfilen kunne ikke gemmes."), path, result));
     }
     return result;
-}
-
-QString AudioExport::failureText(soundexport::Result result) const
-{
-    using soundexport::Result;
-    switch (result) {
-    case Result::FolderMissing:
-        return tr("Mappen findes ikke.");
-    case Result::IsFolder:
-        return tr("Det er en mappe.");
-    case Result::AccessDenied:
-        return tr("Adgang nægtet.");
-    case Result::DiskFull:
-        return tr("Disken er fuld.");
-    case Result::TooLong:
-        return tr("Lyden er for lang til en WAV-fil (over 4 GB).");
-    case Result::Unsupported:
-        return tr("Lydformatet kan ikke skrives.");
-    case Result::NotRendered:
-        return tr("Teksten kunne ikke gøres til lyd.");
-    case Result::WriteFailed:
-    case Result::Cancelled:
-    case Result::Done:
-        break;
-    }
-    return tr("Filen kunne ikke skrives.");
 }

@@ -22,8 +22,9 @@ public:
 
     // Renders the whole text, upper case with one space appended, into path in the
     // format its extension names. On failure nothing of it is left, the file at path
-    // is as it was, and a message says why; Cancel ends it silently.
-    soundexport::Result exportTo(const QString &path, const QString &text, const Settings &settings);
+    // is as it was, and a message says why; Cancel ends it silently, also while a
+    // FIFO waits for its reader.
+    FileResult exportTo(const QString &path, const QString &text, const Settings &settings);
 
     // Work that takes longer shows the progress dialog; until then the window
     // takes no input.
@@ -31,7 +32,6 @@ public:
 
 private:
     QString askFileName(const QString &textFileName);
-    QString failureText(soundexport::Result result) const;
 
     QWidget &m_owner;
     QString m_filter;       // the filter chosen last during this run

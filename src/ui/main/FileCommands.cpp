@@ -4,6 +4,7 @@
 #include "engine/Cp1252.h"
 #include "engine/FileName.h"
 #include "engine/FileTarget.h"
+#include "FileProblem.h"
 #include "main/TextBox.h"
 
 #include <QApplication>
@@ -143,31 +144,10 @@ bool FileCommands::saveTo(const QString &path)
     FileTarget file;
     if (!file.open(path) || !file.write(bytes) || !file.commit()) {
         QMessageBox::critical(&m_owner, program::title(),
-                              tr("Filen kunne ikke gemmes.") + QLatin1String("\n\n")
-                                  + QDir::toNativeSeparators(path) + QLatin1Char('\n')
-                                  + saveProblem(file.error(), file.systemReason()));
+                              FileProblem::message(tr("Filen kunne ikke gemmes."), path, file.result()));
         return false;
     }
     return true;
-}
-
-QString FileCommands::saveProblem(FileTarget::Error error, const QString &systemReason)
-{
-    using E = FileTarget::Error;
-    switch (error) {
-    case E::FolderMissing: return tr("Mappen findes ikke.");
-    case E::IsFolder: return tr("Det er en mappe.");
-    case E::SpecialFile: return tr("Det er hverken en almindelig fil, en enhed eller en FIFO.");
-    case E::AccessDenied: return tr("Adgang nægtet.");
-    case E::ReadOnly: return tr("Filsystemet er skrivebeskyttet.");
-    case E::NameTooLong: return tr("Navnet er for langt.");
-    case E::SymlinkLoop: return tr("Symbolske links peger i ring.");
-    case E::NoSpace: return tr("Disken er fuld.");
-    case E::None:
-    case E::Failed:
-        break;
-    }
-    return tr("Systemet svarer: %1").arg(systemReason);
 }
 
 QString FileCommands::askFileName(Dialog kind)

@@ -51,9 +51,6 @@ public:
     // characters as '?'), the file name unchanged.
     bool saveTo(const QString &path);
 
-    // The words under "Filen kunne ikke gemmes." for a failed save.
-    static QString saveProblem(FileTarget::Error error, const QString &systemReason);
-
 private:
     enum class Dialog { Open, Save };
     QString askFileName(Dialog kind);

@@ -1,0 +1,18 @@
+#pragma once
+// The Danish words every window gives for a file that could not be written or read.
+
+#include "engine/FileResult.h"
+
+#include <QCoreApplication>
+#include <QString>
+
+class FileProblem {
+    Q_DECLARE_TR_FUNCTIONS(FileProblem)
+public:
+    // One sentence on why: "Disken er fuld.", "Filsystemet er skrivebeskyttet." ...;
+    // for an error without words of its own, the system's. Empty for Done and Cancelled.
+    static QString reason(const FileResult &result);
+    // A failure message: the headline ("Filen kunne ikke gemmes."), a blank line,
+    // the path as the system writes it, and the reason.
+    static QString message(const QString &headline, const QString &path, const FileResult &result);
+};
