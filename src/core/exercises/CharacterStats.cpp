@@ -153,8 +153,12 @@ CharacterStats::CharacterStats(QString path) : m_path(std::move(path)) {}
 
 QString CharacterStats::defaultPath()
 {
-    return QFileInfo(receive::ReceiveHistory::defaultPath()).absolutePath()
-        + QStringLiteral("/tegnstatistik.csv");
+    return pathBeside(receive::ReceiveHistory::defaultPath());
+}
+
+QString CharacterStats::pathBeside(const QString &historyPath)
+{
+    return QFileInfo(historyPath).absolutePath() + QStringLiteral("/tegnstatistik.csv");
 }
 
 QString CharacterStats::header()

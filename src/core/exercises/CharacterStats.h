@@ -69,6 +69,8 @@ public:
     explicit CharacterStats(QString path);
     // "tegnstatistik.csv" in the receiving history's folder.
     static QString defaultPath();
+    // "tegnstatistik.csv" beside the receiving history at historyPath.
+    static QString pathBeside(const QString &historyPath);
     static QString header();
     const QString &path() const { return m_path; }
 

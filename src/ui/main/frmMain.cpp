@@ -191,6 +191,9 @@ void frmMain::createMenus()
     funktioner->addSeparator()->setObjectName(QStringLiteral("mnuFunktionerBar1"));
     addItem(funktioner, "mnuFunktionerModtag", tr("&Modtagetræning..."),
             &frmMain::mnuFunktionerModtag_Click);
+    addItem(funktioner, "mnuFunktionerKoch", tr("&Koch-kursus..."), &frmMain::mnuFunktionerKoch_Click);
+    addItem(funktioner, "mnuFunktionerStatistik", tr("S&tatistik..."),
+            &frmMain::mnuFunktionerStatistik_Click);
 
     QMenu *hjælp = addMenu("mnuHjælp", tr("&Hjælp"));
     addItem(hjælp, "mnuHjælpIndhold", tr("&Indhold..."), &frmMain::mnuHjælpIndhold_Click);
