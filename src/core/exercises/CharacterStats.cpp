@@ -175,14 +175,97 @@ QByteArray CharacterStats::row(const Event &e)
     return (fields.join(u',') + u'\n').toUtf8();
 }
 
-bool CharacterStats::parseRow(QStringView line, Event &e)
+namespace {
+
+// "yyyy-MM-ddTHH:mm:ss" read by hand (the form row() writes), anything else by Qt.
+// A local time costs a time-zone lookup each (about 10 us): the offset from UTC is
+// looked up once per hour of the file, and each row's time is the same instant with
+// that offset.
+struct TimeCache {
+    QString text;
+    QDateTime when;
+    QString hour;          // "yyyy-MM-ddTHH" of offset
+    int offset = 0;        // seconds ahead of UTC
+    QStringList tokens;    // the characters met so far, shared by their events
+};
+
+// One shared string per character of the file instead of one per row.
+QString intern(QStringView token, TimeCache *cache)
 {
-    const QStringList f = csv::splitFields(line);
-    if (f.size() != kFieldCount)
-        return false;
-    e.when = QDateTime::fromString(f[0], Qt::ISODate);
-    e.character = f[1];
-    e.takenFor = f[3];
+    if (!cache)
+        return token.toString();
+    for (const QString &t : std::as_const(cache->tokens)) {
+        if (t == token)
+            return t;
+    }
+    cache->tokens << token.toString();
+    return cache->tokens.back();
+}
+
+QDateTime readTime(QStringView text, TimeCache *cache)
+{
+    if (cache && text == cache->text)
+        return cache->when;
+    QDateTime when;
+    const auto number = [text](qsizetype at, qsizetype length, int &value) {
+        value = 0;
+        for (qsizetype i = at; i < at + length; ++i) {
+            const char16_t c = text[i].unicode();
+            if (c < u'0' || c > u'9')
+                return false;
+            value = value * 10 + (c - u'0');
+        }
+        return true;
+    };
+    int y = 0, mo = 0, d = 0, h = 0, mi = 0, sec = 0;
+    if (text.size() == 19 && text[4] == u'-' && text[7] == u'-' && text[10] == u'T'
+        && text[13] == u':' && text[16] == u':' && number(0, 4, y) && number(5, 2, mo)
+        && number(8, 2, d) && number(11, 2, h) && number(14, 2, mi) && number(17, 2, sec)) {
+        const QDate date(y, mo, d);
+        const QTime time(h, mi, sec);
+        if (!cache) {
+            when = QDateTime(date, time);
+        } else {
+            if (text.left(13) != cache->hour) {
+                const QDateTime local(date, QTime(h, 0));
+                cache->hour = text.left(13).toString();
+                cache->offset = local.isValid() ? local.offsetFromUtc() : 0;
+            }
+            when = QDateTime(date, time, Qt::OffsetFromUTC, cache->offset);
+        }
+    } else
+        when = QDateTime::fromString(text.toString(), Qt::ISODate);
+    if (cache) {
+        cache->text = text.toString();
+        cache->when = when;
+    }
+    return when;
+}
+
+bool parseFields(QStringView line, Event &e, TimeCache *cache)
+{
+    // Rows without quotes (nearly all) are split in place.
+    QStringView f[kFieldCount];
+    QStringList quotedFields;
+    if (line.contains(u'"')) {
+        quotedFields = csv::splitFields(line);
+        if (quotedFields.size() != kFieldCount)
+            return false;
+        for (int i = 0; i < kFieldCount; ++i)
+            f[i] = quotedFields[i];
+    } else {
+        qsizetype start = 0;
+        for (int i = 0; i < kFieldCount; ++i) {
+            const qsizetype comma = line.indexOf(u',', start);
+            if ((comma < 0) != (i == kFieldCount - 1))
+                return false;
+            f[i] = line.mid(start, comma < 0 ? -1 : comma - start);
+            start = comma + 1;
+        }
+    }
+    e.when = readTime(f[0], cache);
+    e.character = intern(f[1], cache);
+    e.takenFor = f[3].isEmpty() ? QString() : intern(f[3], cache);
     if (f[2] != u"0" && f[2] != u"1")
         return false;
     e.right = f[2] == u"1";
@@ -192,12 +275,20 @@ bool CharacterStats::parseRow(QStringView line, Event &e)
         && e.reactionMs >= -1 && e.takenFor.size() <= 4;
 }
 
+} // namespace
+
+bool CharacterStats::parseRow(QStringView line, Event &e)
+{
+    return parseFields(line, e, nullptr);
+}
+
 CharacterStats::Contents CharacterStats::read() const
 {
     Contents c;
-    c.readable = csv::forEachRow(m_path, header(), [&c](QStringView line) {
+    TimeCache cache;
+    c.readable = csv::forEachRow(m_path, header(), [&c, &cache](QStringView line) {
         Event e;
-        if (parseRow(line, e))
+        if (parseFields(line, e, &cache))
             c.events.push_back(std::move(e));
         else
             ++c.skipped;
