@@ -53,14 +53,18 @@ struct Rig {
         QVERIFY(QTest::qWaitForWindowActive(window.get()));
     }
 
-    // One run: started, copied (a space for each line break), played out.
+    // One run: started, copied (a space for each line break), played out, scored.
     void run(const std::function<QString(QString)> &copyOf)
     {
         window->cmdStart->click();
         QString sent = window->lessonText();
         sent.replace(QStringLiteral("\r\n"), QStringLiteral(" "));
-        QTest::keyClicks(window->txtAfskrift, copyOf(sent.trimmed()));
+        const QString copy = copyOf(sent.trimmed());
+        QTest::keyClicks(window->txtAfskrift, copy.left(copy.size() / 2));
         window->sendingEnded(true);
+        QVERIFY(!window->score() && window->cmdRet->isDefault());
+        QTest::keyClicks(window->txtAfskrift, copy.mid(copy.size() / 2));   // typed on after
+        QTest::keyClick(window->cmdRet, Qt::Key_Space);
     }
 };
 

@@ -145,6 +145,7 @@ frmKoch::frmKoch(Morse &morse, ReceiveTransmitter transmitter, settings::StoreOp
     cmdHoer = button(tr("&Hør det nye tegn"), "cmdHoer");
     cmdStart = button(tr("&Start"), "cmdStart");
     cmdStop = button(tr("Sto&p"), "cmdStop");
+    cmdRet = button(tr("&Ret"), "cmdRet");
     cmdNaeste = button(tr("&Næste lektion"), "cmdNaeste");
     cmdLuk = button(tr("&Luk"), "cmdLuk");
     cmdStart->setDefault(true);
@@ -183,7 +184,7 @@ frmKoch::frmKoch(Morse &morse, ReceiveTransmitter transmitter, settings::StoreOp
     top->addLayout(choice, 3);
     top->addLayout(newColumn, 1);
     auto *buttons = new QVBoxLayout;
-    for (QPushButton *b : {cmdStart, cmdStop, cmdNaeste, cmdLuk})
+    for (QPushButton *b : {cmdStart, cmdStop, cmdRet, cmdNaeste, cmdLuk})
         buttons->addWidget(b);
     buttons->addStretch();
     auto *copyColumn = new QVBoxLayout;
@@ -206,7 +207,8 @@ frmKoch::frmKoch(Morse &morse, ReceiveTransmitter transmitter, settings::StoreOp
     setTabOrder(cmdHoer, txtAfskrift);
     setTabOrder(txtAfskrift, cmdStart);
     setTabOrder(cmdStart, cmdStop);
-    setTabOrder(cmdStop, cmdNaeste);
+    setTabOrder(cmdStop, cmdRet);
+    setTabOrder(cmdRet, cmdNaeste);
     setTabOrder(cmdNaeste, cmdLuk);
     setTabOrder(cmdLuk, tabVisning);
 
@@ -233,14 +235,15 @@ frmKoch::frmKoch(Morse &morse, ReceiveTransmitter transmitter, settings::StoreOp
     connect(cmdHoer, &QPushButton::clicked, this, &frmKoch::cmdHoer_Click);
     connect(cmdStart, &QPushButton::clicked, this, &frmKoch::cmdStart_Click);
     connect(cmdStop, &QPushButton::clicked, this, &frmKoch::cmdStop_Click);
+    connect(cmdRet, &QPushButton::clicked, this, &frmKoch::cmdRet_Click);
     connect(cmdNaeste, &QPushButton::clicked, this, &frmKoch::cmdNaeste_Click);
     connect(cmdLuk, &QPushButton::clicked, this, &QDialog::reject);
 
     txtResultat->setHtml(tr("<p>Vælg rækkefølge og lektion. <b>Hør det nye tegn</b> spiller "
                             "lektionens nye tegn alene nogle gange. <b>Start</b> sender en "
                             "kørsel af grupper; skriv dem i afskriften, mens du hører dem, "
-                            "eller bagefter. Når kørslen er sendt, rettes afskriften. Ved 90 % "
-                            "eller mere kan du gå videre til næste lektion.</p>"));
+                            "eller bagefter, og tryk så <b>Ret</b>. Ved 90 % eller mere kan du "
+                            "gå videre til næste lektion.</p>"));
 
     const KochHistory::Contents contents = m_history.read();
     m_runs = contents.runs;
@@ -363,6 +366,9 @@ void frmKoch::updateButtons()
     cmdHoer->setEnabled(!sending && ready);
     cmdStart->setEnabled(!sending && ready);
     cmdStop->setEnabled(sending);
+    cmdRet->setEnabled(!sending && m_awaitingCopy);
+    // Enter scores a run that has been sent, and otherwise starts one.
+    (m_awaitingCopy ? cmdRet : cmdStart)->setDefault(true);
     cmdNaeste->setEnabled(!sending && ready && m_score && m_runLesson == lesson()
                           && passed(m_score->accuracy()) && lesson() < lessonCount(m_order));
 }
@@ -401,6 +407,7 @@ void frmKoch::cmdStart_Click()
     const QHash<QString, double> weak = stats::errorRates(stats::summarize(m_stats.read().events));
     m_runLesson = lesson();
     m_score.reset();
+    m_awaitingCopy = false;
     txtAfskrift->setText(QString());
     send(Playing::Run, koch::lessonText(m_order, m_runLesson, m_settings.lengths,
                                   runCharacters(m_settings.minutes, cpm, m_settings.lengths), weak,
@@ -421,7 +428,9 @@ void frmKoch::sendingEnded(bool playedOut)
     m_playing = Playing::Nothing;
     if (was == Playing::Run) {
         if (playedOut) {
-            scoreRun();
+            m_awaitingCopy = true;
+            txtResultat->setHtml(tr("<p>Kørslen er sendt. Skriv afskriften færdig, og tryk "
+                                    "<b>Ret</b>.</p>"));
         } else {
             txtResultat->setHtml(tr("<p>Kørslen blev stoppet og tæller ikke. Tryk <b>Start</b> "
                                     "for en ny.</p>"));
@@ -430,6 +439,19 @@ void frmKoch::sendingEnded(bool playedOut)
     updateButtons();
     if (!focusWidget() || !focusWidget()->isEnabled())
         (was == Playing::Run ? static_cast<QWidget *>(txtAfskrift) : cmdStart)->setFocus();
+}
+
+void frmKoch::cmdRet_Click()
+{
+    if (m_playing != Playing::Nothing || !m_awaitingCopy)
+        return;
+    m_awaitingCopy = false;
+    scoreRun();
+    updateButtons();
+    if (cmdNaeste->isEnabled())
+        cmdNaeste->setFocus();
+    else
+        cmdStart->setFocus();
 }
 
 void frmKoch::cmdStop_Click()
@@ -443,6 +465,11 @@ void frmKoch::reject()
     if (m_playing != Playing::Nothing) {
         cmdStop_Click();
         return;
+    }
+    // A run sent and copied but not yet scored is recorded, not lost.
+    if (m_awaitingCopy && !txtAfskrift->Text().trimmed().isEmpty()) {
+        m_awaitingCopy = false;
+        scoreRun();
     }
     saveSettings();
     QDialog::reject();
@@ -546,6 +573,7 @@ void frmKoch::cmdNaeste_Click()
         return;
     txtLektion->setValue(lesson() + 1);
     m_score.reset();
+    m_awaitingCopy = false;
     saveSettings();
     txtResultat->setHtml(tr("<p>Lektion %1: det nye tegn er %2. Tryk <b>Hør det nye tegn</b>, "
                             "og så <b>Start</b>.</p>")

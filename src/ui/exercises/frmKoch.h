@@ -59,6 +59,7 @@ public:
     QPushButton *cmdHoer;
     QPushButton *cmdStart;
     QPushButton *cmdStop;
+    QPushButton *cmdRet;
     QPushButton *cmdNaeste;
     QPushButton *cmdLuk;
     QTabWidget *tabVisning;
@@ -78,6 +79,7 @@ private:
     void cmdHoer_Click();
     void cmdStart_Click();
     void cmdStop_Click();
+    void cmdRet_Click();
     void cmdNaeste_Click();
     void send(Playing what, const QString &text);
     void scoreRun();
@@ -96,6 +98,7 @@ private:
     QStringList m_order;
     Playing m_playing = Playing::Nothing;
     QString m_sentText;
+    bool m_awaitingCopy = false;   // a run played out and not yet scored
     int m_runLesson = 0;
     int m_wpm = 0;
     int m_farnsworth = 0;
