@@ -168,9 +168,9 @@ frmKoch::frmKoch(Morse &morse, ReceiveTransmitter transmitter, settings::StoreOp
     lblStatus->setWordWrap(true);
 
     auto *form = new QFormLayout;
-    form->addRow(tr("&Rækkefølge:"), cboRaekkefoelge);
+    form->addRow(tr("R&ækkefølge:"), cboRaekkefoelge);
     form->addRow(tr("&Egen rækkefølge:"), txtEgen);
-    form->addRow(tr("&Lektion:"), txtLektion);
+    form->addRow(tr("Lekt&ion:"), txtLektion);
     form->addRow(tr("&Minutter pr. kørsel:"), txtMinutter);
     form->addRow(QString(), chkFast5);
     auto *choice = new QVBoxLayout;
