@@ -9,6 +9,7 @@
 #include "engine/Morse.h"
 #include "exercises/frmKoch.h"
 #include "exercises/frmStatistik.h"
+#include "exercises/frmGenkendelse.h"
 #include "main/TextBox.h"
 
 #include <QCheckBox>
@@ -80,6 +81,7 @@ private slots:
     void ownOrder_data();
     void ownOrder();
     void statistics();
+    void recognition();
 };
 
 void FrmKochTest::passedRunOffersNextLesson()
@@ -211,6 +213,71 @@ void FrmKochTest::statistics()
     const QString groups = text.mid(12).chopped(4).simplified().remove(u' ');
     QCOMPARE(groups.size(), 50);
     QCOMPARE(groups.count(u'K'), 0);
+}
+
+// A run of recognition against a scripted main window and clock: each answer scored
+// once the first notification dates the end of the sound, the reaction time from
+// there, a wrong answer shown with the right one, and the summary after 50.
+void FrmKochTest::recognition()
+{
+    QTemporaryDir dir;
+    Settings settings = soundtest::soundSettings(20);
+    Morse morse(settings, nullptr);
+    int starts = 0;
+    std::unique_ptr<frmGenkendelse> w;
+    w = std::make_unique<frmGenkendelse>(
+        morse,
+        ReceiveTransmitter{.text = [&w] { return w->sentText(); },
+                           .start = [&starts] { ++starts; return true; },
+                           .stop = [&w] { w->sendingEnded(false); }},
+        [&dir] { return settings::openStoreAt(dir.filePath(QStringLiteral("store.ini"))); },
+        dir.filePath(QStringLiteral("tegnstatistik.csv")), nullptr);
+    qint64 clock = 0;
+    w->now = [&clock] { return clock; };
+    w->newRandom = [] { return practice::seededUniform(11); };
+    w->pauseMs = 0;
+    w->show();
+    QVERIFY(QTest::qWaitForWindowActive(w.get()));
+    QTest::keyClick(w->cmdStart, Qt::Key_Space);
+
+    // 20 WPM, dot 2646 samples: K (9 dot lengths) ends 40 ms after the first
+    // notification, M (7) 80 ms before it.
+    for (int i = 0; i < recognition::kRunLength; ++i) {
+        QVERIFY(QTest::qWaitFor([&] { return starts == i + 1; }, 2000));
+        const QString sent = w->sentText();
+        QVERIFY(sent == u"K" || sent == u"M");
+        clock = 1000 * i + 300;
+        const QString answer = i == 0 ? (sent == u"K" ? QStringLiteral("m") : QStringLiteral("k")) : sent.toLower();
+        QTest::keyClicks(w->txtSvar, answer);      // before the clock knows: waits
+        QVERIFY(w->lblSvar->text().isEmpty());
+        clock += 300;
+        w->sendingProgressed(1);
+        QCOMPARE(*w->lastReaction(), 0);   // keyed during the sound
+        if (i == 0)
+            QVERIFY2(w->lblSvar->text().contains(QStringLiteral("det var %1").arg(sent)), qPrintable(w->lblSvar->text()));
+        w->sendingEnded(true);
+    }
+    QVERIFY(!w->run());
+    QVERIFY(w->txtOversigt->toPlainText().contains(QStringLiteral("Runden er slut")));
+    QVERIFY(w->txtOversigt->toPlainText().contains(QStringLiteral("49 af 50")));
+    const auto events = stats::CharacterStats(dir.filePath(QStringLiteral("tegnstatistik.csv"))).read().events;
+    QCOMPARE(events.size(), size_t(50));
+    QVERIFY(!events[0].right && !events[0].takenFor.isEmpty());
+    QCOMPARE(events[1].reactionMs, 0);
+
+    // Keyed after the sound: timed from its end; Escape stops the run.
+    QTest::keyClick(w->cmdStart, Qt::Key_Space);
+    QVERIFY(QTest::qWaitFor([&] { return starts == 51; }, 2000));
+    const QString sent = w->sentText();
+    clock = 100000;
+    w->sendingProgressed(1);
+    clock = 100900;
+    QTest::keyClicks(w->txtSvar, sent);
+    QCOMPARE(*w->lastReaction(), sent == u"K" ? 860 : 980);
+    QTest::keyClick(w->txtSvar, Qt::Key_Escape);
+    QVERIFY(w->isVisible());
+    QVERIFY(!w->run());
+    QVERIFY(w->txtOversigt->toPlainText().contains(QStringLiteral("stoppet")));
 }
 
 QTEST_MAIN(FrmKochTest)

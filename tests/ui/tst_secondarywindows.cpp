@@ -10,6 +10,7 @@
 #include "exercises/frmModtag.h"
 #include "exercises/frmKoch.h"
 #include "exercises/frmStatistik.h"
+#include "exercises/frmGenkendelse.h"
 #include "exercises/frmOv1.h"
 #include "exercises/frmOv2.h"
 #include "exercises/frmOv3.h"
@@ -33,7 +34,7 @@
 
 namespace {
 
-enum class Window { CW, CWTegn, About, Ov1, Ov2, Ov3, Grp5, Modtag, Koch, Statistik };
+enum class Window { CW, CWTegn, About, Ov1, Ov2, Ov3, Grp5, Modtag, Koch, Statistik, Genkendelse };
 
 struct Rig {
     Settings settings = soundtest::soundSettings(20);
@@ -68,6 +69,10 @@ struct Rig {
             return std::make_unique<frmKoch>(
                 morse, ReceiveTransmitter{[] { return QString(); }, [] { return true; }, [] {}},
                 [store] { return settings::openStoreAt(store); }, dir.filePath(QStringLiteral("koch.csv")), &owner);
+        case Window::Genkendelse:
+            return std::make_unique<frmGenkendelse>(
+                morse, ReceiveTransmitter{[] { return QString(); }, [] { return true; }, [] {}},
+                [store] { return settings::openStoreAt(store); }, dir.filePath(QStringLiteral("s.csv")), &owner);
         case Window::Statistik:
             return std::make_unique<frmStatistik>(dir.filePath(QStringLiteral("tegnstatistik.csv")), &owner);
         }
@@ -144,6 +149,8 @@ void SecondaryWindowsTest::frame_data()
                        "chtFremgang"};
     QTest::newRow("Statistik") << Window::Statistik << "Statistik" << "cmdØv" << "Øv &svage tegn" << "tblTegn"
         << QStringList{"tblTegn", "chtTegn", "txtAntal", "qt_spinbox_lineedit", "cmdØv", "cmdLuk"};
+    QTest::newRow("Genkendelse") << Window::Genkendelse << "Genkendelse" << "cmdStart" << "&Start" << "cmdStart"
+        << QStringList{"cboTegn", "txtSvar", "cmdStart", "cmdStop", "cmdLuk", "txtOversigt"};
 }
 
 void SecondaryWindowsTest::frame()

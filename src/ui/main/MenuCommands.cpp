@@ -10,6 +10,7 @@
 #include "exercises/frmOv3.h"
 #include "exercises/frmModtag.h"
 #include "exercises/frmKoch.h"
+#include "exercises/frmGenkendelse.h"
 #include "exercises/frmStatistik.h"
 #include "settings/frmCW.h"
 #include "info/HelpWindow.h"
@@ -94,6 +95,31 @@ void frmMain::mnuFunktionerKoch_Click()
                            },
                            .stop = [this] { cmdStop_Click(); }},
         m_openStore, koch::KochHistory::defaultPath(), this);
+    sendWatcher = [this, &window](SendEvent e) {
+        if (e == SendEvent::Progress)
+            window->sendingProgressed(m_giSendtLen);
+        else
+            window->sendingEnded(e == SendEvent::PlayedOut);
+    };
+    window->exec();
+    sendWatcher = nullptr;
+    m_text1->setText(own);
+}
+
+void frmMain::mnuFunktionerGenkendelse_Click()
+{
+    // Each character goes out through the text box, as the Koch course's groups do.
+    const QString own = m_text1->Text();
+    std::unique_ptr<frmGenkendelse> window;
+    window = std::make_unique<frmGenkendelse>(
+        m_morse,
+        ReceiveTransmitter{.text = [&window] { return window->sentText(); },
+                           .start = [this, &window] {
+                               m_text1->setText(window->sentText());
+                               return sendWholeTextHidden();
+                           },
+                           .stop = [this] { cmdStop_Click(); }},
+        m_openStore, stats::CharacterStats::defaultPath(), this);
     sendWatcher = [this, &window](SendEvent e) {
         if (e == SendEvent::Progress)
             window->sendingProgressed(m_giSendtLen);

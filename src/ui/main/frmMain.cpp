@@ -192,6 +192,8 @@ void frmMain::createMenus()
     addItem(funktioner, "mnuFunktionerModtag", tr("&Modtagetræning..."),
             &frmMain::mnuFunktionerModtag_Click);
     addItem(funktioner, "mnuFunktionerKoch", tr("&Koch-kursus..."), &frmMain::mnuFunktionerKoch_Click);
+    addItem(funktioner, "mnuFunktionerGenkendelse", tr("&Genkendelse..."),
+            &frmMain::mnuFunktionerGenkendelse_Click);
     addItem(funktioner, "mnuFunktionerStatistik", tr("S&tatistik..."),
             &frmMain::mnuFunktionerStatistik_Click);
 

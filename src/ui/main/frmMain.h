@@ -93,6 +93,7 @@ public:
     void mnuFunktioner5grupper_Click();
     void mnuFunktionerModtag_Click();
     void mnuFunktionerKoch_Click();
+    void mnuFunktionerGenkendelse_Click();
     void mnuFunktionerStatistik_Click();
     void mnuHjælpIndhold_Click();
     void mnuHjælpSøg_Click();
