@@ -12,6 +12,8 @@
 #include "exercises/frmGenkendelse.h"
 #include "main/TextBox.h"
 
+#include <QChart>
+#include <QChartView>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
@@ -117,6 +119,7 @@ void FrmKochTest::passedRunOffersNextLesson()
     rig.open();
     QCOMPARE(rig.window->lesson(), 2);
     QCOMPARE(rig.window->txtMinutter->value(), 1);
+    QCOMPARE(rig.window->chtFremgang->chart()->series().size(), 1);   // lesson 1's run
 }
 
 void FrmKochTest::failedOrStoppedRun()

@@ -290,6 +290,7 @@ void frmKoch::orderChanged()
     txtLektion->setRange(1, std::max(1, lessons));
     txtLektion->setValue(std::clamp(m_settings.lesson(key), 1, std::max(1, lessons)));
     lessonChanged();
+    showRuns();
     if (key == kOwnKey && m_order.isEmpty())
         ownOrderEdited();
 }
