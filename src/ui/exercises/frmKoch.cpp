@@ -250,9 +250,10 @@ frmKoch::frmKoch(Morse &morse, ReceiveTransmitter transmitter, settings::StoreOp
     if (!contents.readable)
         lblStatus->setText(tr("Historikken kunne ikke læses fra %1. Nye kørsler vises her, "
                               "men kan måske ikke gemmes.").arg(m_history.path()));
-    else if (contents.skipped > 0)
-        lblStatus->setText(tr("%n beskadiget/beskadigede linje(r) i historikken blev sprunget over.",
-                              nullptr, contents.skipped));
+    else if (contents.skipped == 1)
+        lblStatus->setText(tr("En beskadiget linje i historikken blev sprunget over."));
+    else if (contents.skipped > 1)
+        lblStatus->setText(tr("%1 beskadigede linjer i historikken blev sprunget over.").arg(contents.skipped));
     lblStatus->setVisible(!lblStatus->text().isEmpty());
 
     m_loading = false;
