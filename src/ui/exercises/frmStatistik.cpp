@@ -89,8 +89,8 @@ frmStatistik::frmStatistik(QString statsPath, QWidget *owner) : QDialog(owner)
     bottom->addWidget(cmdLuk);
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(tableLabel);
-    layout->addWidget(tblTegn, 3);
-    layout->addWidget(chtTegn, 2);
+    layout->addWidget(tblTegn, 1);
+    layout->addWidget(chtTegn, 1);
     layout->addWidget(lblStatus);
     layout->addLayout(bottom);
 
@@ -162,11 +162,12 @@ void frmStatistik::showCharacter(int row)
         series.name = character;
     }
     const double count = double(series.points.size());
-    ui::showAccuracyChart(chtTegn, {series}, count, tr("Gange hørt"),
-                          tr("Nøjagtighed (%) over de sidste %1").arg(kCurveWindow),
+    ui::showAccuracyChart(chtTegn, {series}, count, tr("Gange hørt"), tr("Nøjagtighed (%)"),
                           tr("Intet tegn valgt"));
     if (!character.isEmpty())
-        chtTegn->chart()->setTitle(tr("Nøjagtighed for %1 over tid").arg(character));
+        chtTegn->chart()->setTitle(tr("Nøjagtighed for %1 over tid (de sidste %2 gange hver gang)")
+                                       .arg(character)
+                                       .arg(kCurveWindow));
 }
 
 void frmStatistik::cmdØv_Click()
