@@ -9,6 +9,7 @@
 #include "exercises/frmModtag.h"
 #include "main/TextBox.h"
 
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QLabel>
@@ -54,6 +55,7 @@ private slots:
     void unwritableHistoryKeepsAttempt();
     void unreadableHistory_data();
     void unreadableHistory();
+    void statisticsBesideHistory();
 };
 
 void FrmModtagTest::stopCountsWhatWasHeard()
@@ -150,6 +152,39 @@ void FrmModtagTest::unreadableHistory()
 #else
     QSKIP("FIFOs are Unix");
 #endif
+}
+
+// The first scoring of an attempt adds its characters to the statistics beside the
+// history, a re-scoring adds nothing; statistics that cannot be written are said.
+void FrmModtagTest::statisticsBesideHistory()
+{
+    Rig rig(0, QStringLiteral("ABCDE"), QStringLiteral("h.csv"));
+    frmModtag &window = *rig.window;
+    ModalDriver boxes(ModalDriver::AnswerEveryMessage);
+    const QStringList &messages = boxes.messages;
+    window.show();
+    const QString stats = rig.dir.filePath(QStringLiteral("tegnstatistik.csv"));
+    window.cmdStart->click();
+    QTest::keyClicks(window.txtAfskrift, QStringLiteral("ABXD"));
+    window.sendingEnded(true);
+    QTest::keyClicks(window.txtAfskrift, QStringLiteral("E"));
+    window.cmdRet->click();
+    const QList<QByteArray> rows = testfiles::readAll(stats).split('\n');
+    QCOMPARE(rows.size(), 7);   // header, five characters, the empty rest
+    QVERIFY(rows[3].endsWith(",C,0,X,"));
+    QVERIFY(rows[5].endsWith(",E,0,,"));   // missed at the first scoring
+    QVERIFY(messages.isEmpty());
+
+    // A folder where the statistics file should be.
+    QVERIFY(QFile::remove(stats));
+    QVERIFY(QDir(rig.dir.path()).mkpath(QStringLiteral("tegnstatistik.csv/inside")));
+    window.cmdStart->click();
+    QTest::keyClicks(window.txtAfskrift, QStringLiteral("ABCDE"));
+    window.sendingEnded(true);
+    QCOMPARE(messages.size(), 1);
+    QVERIFY2(messages[0].contains(QStringLiteral("statistikken")), qPrintable(messages[0]));
+    QCOMPARE(window.score()->correct, 5);
+    QCOMPARE(window.tblHistorik->rowCount(), 2);
 }
 
 QTEST_MAIN(FrmModtagTest)

@@ -8,6 +8,9 @@
 #include "engine/sound_device/SimulatedSoundDevice.h"
 #include "exercises/frm5grp.h"
 #include "exercises/frmModtag.h"
+#include "exercises/frmKoch.h"
+#include "exercises/frmStatistik.h"
+#include "exercises/frmGenkendelse.h"
 #include "exercises/frmOv1.h"
 #include "exercises/frmOv2.h"
 #include "exercises/frmOv3.h"
@@ -23,6 +26,7 @@
 #include <QScreen>
 #include <QTabBar>
 #include <QRadioButton>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -30,7 +34,7 @@
 
 namespace {
 
-enum class Window { CW, CWTegn, About, Ov1, Ov2, Ov3, Grp5, Modtag };
+enum class Window { CW, CWTegn, About, Ov1, Ov2, Ov3, Grp5, Modtag, Koch, Statistik, Genkendelse };
 
 struct Rig {
     Settings settings = soundtest::soundSettings(20);
@@ -61,6 +65,16 @@ struct Rig {
             return std::make_unique<frmModtag>(
                 morse, ReceiveTransmitter{[] { return QString(); }, [] { return true; }, [] {}},
                 dir.filePath(QStringLiteral("history.csv")), &owner);
+        case Window::Koch:
+            return std::make_unique<frmKoch>(
+                morse, ReceiveTransmitter{[] { return QString(); }, [] { return true; }, [] {}},
+                [store] { return settings::openStoreAt(store); }, dir.filePath(QStringLiteral("koch.csv")), &owner);
+        case Window::Genkendelse:
+            return std::make_unique<frmGenkendelse>(
+                morse, ReceiveTransmitter{[] { return QString(); }, [] { return true; }, [] {}},
+                [store] { return settings::openStoreAt(store); }, dir.filePath(QStringLiteral("s.csv")), &owner);
+        case Window::Statistik:
+            return std::make_unique<frmStatistik>(dir.filePath(QStringLiteral("tegnstatistik.csv")), &owner);
         }
         return nullptr;
     }
@@ -128,6 +142,15 @@ void SecondaryWindowsTest::frame_data()
                                     << "cmdStart"
         << QStringList{"txtAfskrift", "cmdStart", "cmdStop", "cmdRet", "cmdØv", "cmdLuk", "qt_tabwidget_tabbar",
                        "txtResultat", "tblHistorik", "chtFremgang"};
+    QTest::newRow("Koch-kursus") << Window::Koch << "Koch-kursus" << "cmdStart" << "&Start" << "cmdStart"
+        << QStringList{"cboRaekkefoelge", "txtEgen", "txtLektion", "qt_spinbox_lineedit", "txtMinutter",
+                       "qt_spinbox_lineedit", "chkFast5", "cmdHoer", "txtAfskrift", "cmdStart", "cmdStop",
+                       "cmdRet", "cmdNaeste", "cmdLuk", "tabVisning", "qt_tabwidget_tabbar", "txtResultat",
+                       "chtFremgang"};
+    QTest::newRow("Statistik") << Window::Statistik << "Statistik" << "cmdØv" << "Øv &svage tegn" << "tblTegn"
+        << QStringList{"tblTegn", "chtTegn", "txtAntal", "qt_spinbox_lineedit", "cmdØv", "cmdLuk"};
+    QTest::newRow("Genkendelse") << Window::Genkendelse << "Genkendelse" << "cmdStart" << "&Start" << "cmdStart"
+        << QStringList{"cboTegn", "txtSvar", "cmdStart", "cmdStop", "cmdLuk", "txtOversigt"};
 }
 
 void SecondaryWindowsTest::frame()
@@ -168,9 +191,13 @@ void SecondaryWindowsTest::frame()
         if (auto *label = qobject_cast<QLabel *>(c); label && label->textFormat() != Qt::RichText) {
             const QRect room = label->contentsRect();
             const int textFlags = int(label->alignment()) | (label->wordWrap() ? Qt::TextWordWrap : 0);
-            QRect needed = label->fontMetrics().boundingRect(room, textFlags, label->text());
+            // A label with a buddy draws its "&" as the mnemonic's underline.
+            QString shown = label->text();
+            if (label->buddy())
+                shown.replace(QRegularExpression(QStringLiteral("&(.)")), QStringLiteral("\\1"));
+            QRect needed = label->fontMetrics().boundingRect(room, textFlags, shown);
             if (!label->wordWrap())     // the ink of one line, not its advance
-                needed.setWidth(label->fontMetrics().boundingRect(label->text()).width());
+                needed.setWidth(label->fontMetrics().boundingRect(shown).width());
             if (needed.width() > room.width() || needed.height() > room.height())
                 clipped << QStringLiteral("%1 needs %2x%3 in %4x%5").arg(c->objectName()).arg(needed.width())
                                .arg(needed.height()).arg(room.width()).arg(room.height());

@@ -2,6 +2,7 @@
 
 #include "engine/FileTarget.h"
 #include "engine/UserFile.h"
+#include "exercises/CsvFields.h"
 #include "program/ProgramInfo.h"
 
 #include <QFile>
@@ -22,49 +23,8 @@ namespace {
 
 constexpr int kFieldCount = 11;
 
-// RFC 4180 quoting: a field holding a comma, a quote or a line break is quoted, its
-// quotes doubled.
-QString quoted(const QString &field)
-{
-    if (!field.contains(u',') && !field.contains(u'"') && !field.contains(u'\n')
-        && !field.contains(u'\r'))
-        return field;
-    QString out = field;
-    out.replace(u'"', QStringLiteral("\"\""));
-    return u'"' + out + u'"';
-}
-
-// The fields of one line, quotes undone; empty when a quoted field is not closed.
-QStringList splitFields(QStringView line)
-{
-    QStringList fields;
-    QString field;
-    bool inQuotes = false;
-    for (qsizetype i = 0; i < line.size(); ++i) {
-        const QChar c = line[i];
-        if (inQuotes) {
-            if (c == u'"' && i + 1 < line.size() && line[i + 1] == u'"') {
-                field += c;
-                ++i;
-            } else if (c == u'"') {
-                inQuotes = false;
-            } else {
-                field += c;
-            }
-        } else if (c == u'"') {
-            inQuotes = true;
-        } else if (c == u',') {
-            fields << field;
-            field.clear();
-        } else {
-            field += c;
-        }
-    }
-    if (inQuotes)
-        return {};
-    fields << field;
-    return fields;
-}
+using csv::quoted;
+using csv::splitFields;
 
 bool readInt(const QString &text, int &value)
 {

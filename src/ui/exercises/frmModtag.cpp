@@ -1,5 +1,7 @@
 #include "exercises/frmModtag.h"
 
+#include "exercises/AccuracyChart.h"
+#include "exercises/CharacterStats.h"
 #include "program/ProgramInfo.h"
 #include "engine/Cp1252.h"
 #include "engine/Morse.h"
@@ -11,12 +13,10 @@
 #include "SecondaryWindow.h"
 #include "main/TextBox.h"
 
-#include <QChart>
 #include <QChartView>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
-#include <QLineSeries>
 #include <QLocale>
 #include <QMessageBox>
 #include <QPushButton>
@@ -24,7 +24,6 @@
 #include <QTabWidget>
 #include <QTableWidget>
 #include <QTextBrowser>
-#include <QValueAxis>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -324,6 +323,10 @@ void frmModtag::scoreAttempt()
 
     const bool again = m_recorded;
     const FileResult saved = again ? m_history.replaceLast(a) : m_history.append(a);
+    // The first scoring of an attempt adds its characters to the statistics.
+    const bool statsSaved = again
+        || stats::CharacterStats(stats::CharacterStats::pathBeside(m_history.path()))
+               .append(stats::eventsFromScore(*m_score, a.when));
     if (again && !m_attempts.empty())
         m_attempts.back() = a;
     else
@@ -336,6 +339,13 @@ void frmModtag::scoreAttempt()
                             + u'\n' + FileProblem::reason(saved) + QLatin1String("\n\n")
                             + tr("Resultatet står stadig i vinduet, og de tidligere forsøg er "
                                  "uændrede."),
+                        QMessageBox::Ok, this);
+        box.exec();
+    } else if (!statsSaved) {
+        QMessageBox box(QMessageBox::Warning, program::title(),
+                        tr("Tegnene kunne ikke gemmes i statistikken %1.\n\nResultatet står "
+                           "stadig i vinduet.")
+                            .arg(stats::CharacterStats::pathBeside(m_history.path())),
                         QMessageBox::Ok, this);
         box.exec();
     }
@@ -413,42 +423,17 @@ void frmModtag::showHistory()
     tblHistorik->scrollToBottom();
 
     // Accuracy per attempt, the newest on the right.
-    auto *chart = new QChart;
-    auto *series = new QLineSeries;
-    series->setPointsVisible(true);
+    ui::AccuracySeries series;
     for (size_t i = 0; i < m_attempts.size(); ++i)
-        series->append(double(i + 1), m_attempts[i].accuracy);
-    chart->addSeries(series);
-    auto *x = new QValueAxis;
-    x->setTitleText(tr("Forsøg"));
-    x->setLabelFormat(QStringLiteral("%d"));
-    const double count = double(m_attempts.size());
-    x->setRange(0.5, std::max(1.0, count) + 0.5);
-    // Whole attempt numbers, about ten of them along the axis.
-    x->setTickType(QValueAxis::TicksDynamic);
-    x->setTickAnchor(1);
-    x->setTickInterval(std::max(1.0, std::ceil(count / 10)));
-    auto *y = new QValueAxis;
-    y->setTitleText(tr("Nøjagtighed (%)"));
-    y->setRange(0, 100);
-    y->setLabelFormat(QStringLiteral("%d"));
-    y->setTickCount(6);
-    chart->addAxis(x, Qt::AlignBottom);
-    chart->addAxis(y, Qt::AlignLeft);
-    series->attachAxis(x);
-    series->attachAxis(y);
-    chart->legend()->hide();
-    if (m_attempts.empty())
-        chart->setTitle(tr("Ingen forsøg endnu"));
+        series.points.emplace_back(double(i + 1), m_attempts[i].accuracy);
+    ui::showAccuracyChart(chtFremgang, {series}, double(m_attempts.size()), tr("Forsøg"),
+                          tr("Nøjagtighed (%)"), tr("Ingen forsøg endnu"));
     QStringList points;
     for (size_t i = 0; i < m_attempts.size(); ++i)
         points << tr("forsøg %1: %2").arg(i + 1).arg(percent(m_attempts[i].accuracy));
     chtFremgang->setAccessibleDescription(
         m_attempts.empty() ? tr("Ingen forsøg endnu")
                            : tr("Nøjagtighed pr. forsøg, det nyeste sidst: %1").arg(points.join(QStringLiteral(", "))));
-    QChart *old = chtFremgang->chart();
-    chtFremgang->setChart(chart);
-    delete old;
 }
 
 void frmModtag::cmdØv_Click()

@@ -9,6 +9,9 @@
 #include "exercises/frmOv2.h"
 #include "exercises/frmOv3.h"
 #include "exercises/frmModtag.h"
+#include "exercises/frmKoch.h"
+#include "exercises/frmGenkendelse.h"
+#include "exercises/frmStatistik.h"
 #include "settings/frmCW.h"
 #include "info/HelpWindow.h"
 #include "info/frmAbout.h"
@@ -79,6 +82,66 @@ void frmMain::mnuFunktionerModtag_Click()
     // "&Øv fejlene" hands its groups over as the exercise windows do.
     if (result == QDialog::Accepted && window.generatedText())
         takeExerciseText(window.generatedText());
+}
+
+void frmMain::mnuFunktionerKoch_Click()
+{
+    // The course sends its own groups through the text box; the learner's text
+    // comes back when the window closes.
+    const QString own = m_text1->Text();
+    std::unique_ptr<frmKoch> window;
+    window = std::make_unique<frmKoch>(
+        m_morse,
+        ReceiveTransmitter{.text = [&window] { return window->lessonText(); },
+                           .start = [this, &window] {
+                               m_text1->setText(window->lessonText());
+                               return sendWholeTextHidden();
+                           },
+                           .stop = [this] { cmdStop_Click(); }},
+        m_openStore, koch::KochHistory::defaultPath(), this);
+    sendWatcher = [this, &window](SendEvent e) {
+        if (e == SendEvent::Progress)
+            window->sendingProgressed(m_giSendtLen);
+        else
+            window->sendingEnded(e == SendEvent::PlayedOut);
+    };
+    window->exec();
+    sendWatcher = nullptr;
+    m_text1->setText(own);
+}
+
+void frmMain::mnuFunktionerGenkendelse_Click()
+{
+    // Each character goes out through the text box, as the Koch course's groups do.
+    const QString own = m_text1->Text();
+    std::unique_ptr<frmGenkendelse> window;
+    window = std::make_unique<frmGenkendelse>(
+        m_morse,
+        ReceiveTransmitter{.text = [&window] { return window->sentText(); },
+                           .start = [this, &window] {
+                               m_text1->setText(window->sentText());
+                               return sendWholeTextHidden();
+                           },
+                           .stop = [this] { cmdStop_Click(); }},
+        m_openStore, stats::CharacterStats::defaultPath(), this);
+    sendWatcher = [this, &window](SendEvent e) {
+        if (e == SendEvent::Progress)
+            window->sendingProgressed(m_giSendtLen);
+        else
+            window->sendingEnded(e == SendEvent::PlayedOut);
+    };
+    window->exec();
+    sendWatcher = nullptr;
+    m_text1->setText(own);
+}
+
+void frmMain::mnuFunktionerStatistik_Click()
+{
+    frmStatistik window(stats::CharacterStats::defaultPath(), this);
+    window.exec();
+    // "Øv svage tegn" hands its groups over as the exercise windows do.
+    if (const std::optional<QString> text = window.generatedText())
+        m_text1->setText(*text);
 }
 
 void frmMain::mnuHjælpIndhold_Click()

@@ -195,6 +195,11 @@ void frmMain::createMenus()
     funktioner->addSeparator()->setObjectName(QStringLiteral("mnuFunktionerBar1"));
     addItem(funktioner, "mnuFunktionerModtag", tr("&Modtagetræning..."),
             &frmMain::mnuFunktionerModtag_Click);
+    addItem(funktioner, "mnuFunktionerKoch", tr("&Koch-kursus..."), &frmMain::mnuFunktionerKoch_Click);
+    addItem(funktioner, "mnuFunktionerGenkendelse", tr("&Genkendelse..."),
+            &frmMain::mnuFunktionerGenkendelse_Click);
+    addItem(funktioner, "mnuFunktionerStatistik", tr("S&tatistik..."),
+            &frmMain::mnuFunktionerStatistik_Click);
 
     QMenu *hjælp = addMenu("mnuHjælp", tr("&Hjælp"));
     QAction *indhold = addItem(hjælp, "mnuHjælpIndhold", tr("&Indhold..."), &frmMain::mnuHjælpIndhold_Click);

@@ -91,6 +91,9 @@ public:
     void mnuFunktionerOv3_Click();
     void mnuFunktioner5grupper_Click();
     void mnuFunktionerModtag_Click();
+    void mnuFunktionerKoch_Click();
+    void mnuFunktionerGenkendelse_Click();
+    void mnuFunktionerStatistik_Click();
     void mnuHjælpIndhold_Click();
     void mnuHjælpSøg_Click();
     void mnuOm_Click();

@@ -12,6 +12,7 @@
 #include <QCheckBox>
 #include <QFile>
 #include <QLineEdit>
+#include <QMenu>
 #include <QScreen>
 #include <QPointer>
 #include <QPushButton>
@@ -31,6 +32,7 @@ private slots:
     void newAndOpenAreUndoSteps();
     void f1OpensHelp();
     void helpContents();
+    void courseWindows();
 
 private:
     QTemporaryDir m_dir;
@@ -237,6 +239,34 @@ void MenuCommandsTest::helpContents()
     // Closing the main window closes the help with it.
     QVERIFY(m_window->close());
     QTRY_VERIFY(!help || !help->isVisible());
+}
+
+// The course windows follow "&Modtagetræning..." in their order, open and close
+// again, and leave the box's text as it was.
+void MenuCommandsTest::courseWindows()
+{
+    qputenv("XDG_DATA_HOME", m_dir.filePath(QStringLiteral("data")).toUtf8());
+    QStringList names;
+    for (QAction *a : m_window->menu(QStringLiteral("mnuFunktioner"))->actions())
+        names << a->objectName();
+    const QStringList items{"mnuFunktionerKoch", "mnuFunktionerGenkendelse", "mnuFunktionerStatistik"};
+    QCOMPARE(names.mid(names.indexOf(QStringLiteral("mnuFunktionerModtag")) + 1, 3), items);
+    const QString text = QStringLiteral("cq de oz1abc");
+    m_window->Text1()->setText(text);
+    const QStringList titles{"Koch-kursus", "Genkendelse", "Statistik"};
+    for (qsizetype i = 0; i < items.size(); ++i) {
+        QString title;
+        ModalDriver driver;
+        driver.then([&title](QWidget *dialog) {
+            title = dialog->windowTitle();
+            QTest::keyClick(dialog, Qt::Key_Escape);
+        });
+        m_window->menuItem(items[i])->trigger();
+        QVERIFY(driver.done());
+        QCOMPARE(title, titles[i]);
+        QCOMPARE(m_window->Text1()->Text(), text);
+    }
+    qunsetenv("XDG_DATA_HOME");
 }
 
 QTEST_MAIN(MenuCommandsTest)
