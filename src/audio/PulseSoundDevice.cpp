@@ -1,5 +1,7 @@
 #include "PulseSoundDevice.h"
 
+#include "PulseSidetoneStream.h"
+
 #include "engine/constants.h"
 
 #include <QCoreApplication>
@@ -62,6 +64,9 @@ struct PulseSoundDevice::Loop {
     };
 
     // --- UI thread ---------------------------------------------------------------
+    // The loop running and a ready connection (a broken one replaced); false: no
+    // server. Takes the lock; it is held on return either way.
+    bool ensureConnection();
     bool connect();
     bool prepareStream();
     void startPass();
@@ -316,6 +321,24 @@ bool PulseSoundDevice::Loop::waitFor(const std::function<bool()> &done)
     return done();
 }
 
+bool PulseSoundDevice::Loop::ensureConnection()
+{
+    if (!mainloop) {
+        mainloop = pa_threaded_mainloop_new();
+        if (!mainloop || pa_threaded_mainloop_start(mainloop) < 0) {
+            if (mainloop)
+                pa_threaded_mainloop_free(mainloop);
+            mainloop = nullptr;
+            return false;
+        }
+    }
+    pa_threaded_mainloop_lock(mainloop);
+    // A connection that broke is replaced by a fresh one: the server may be back.
+    if (context && pa_context_get_state(context) != PA_CONTEXT_READY)
+        dropContext();
+    return context || connect();
+}
+
 bool PulseSoundDevice::Loop::connect()
 {
     const QByteArray name = QCoreApplication::applicationName().toUtf8();
@@ -520,22 +543,9 @@ bool PulseSoundDevice::open(int bufferBytes)
         l.error = SoundError::InvalidBuffer;
         return false;
     }
-    if (!l.mainloop) {
-        l.mainloop = pa_threaded_mainloop_new();
-        if (!l.mainloop || pa_threaded_mainloop_start(l.mainloop) < 0) {
-            if (l.mainloop)
-                pa_threaded_mainloop_free(l.mainloop);
-            l.mainloop = nullptr;
-            l.error = SoundError::NoServer;
-            return false;
-        }
-    }
-    pa_threaded_mainloop_lock(l.mainloop);
-    // A connection that broke is replaced by a fresh one: the server may be back.
-    if (l.context && pa_context_get_state(l.context) != PA_CONTEXT_READY)
-        l.dropContext();
-    if (!l.context && !l.connect()) {
-        pa_threaded_mainloop_unlock(l.mainloop);
+    if (!l.ensureConnection()) {
+        if (l.mainloop)
+            pa_threaded_mainloop_unlock(l.mainloop);
         l.error = SoundError::NoServer;
         return false;
     }
@@ -663,4 +673,18 @@ SoundError PulseSoundDevice::error() const
 int PulseSoundDevice::underruns() const
 {
     return m_loop->underruns.load(std::memory_order_relaxed);
+}
+
+std::unique_ptr<SidetoneStream> PulseSoundDevice::makeSidetoneStream()
+{
+    return std::make_unique<PulseSidetoneStream>([this](PulseLink &link) {
+        Loop &l = *m_loop;
+        const bool ok = l.ensureConnection();
+        if (l.mainloop)
+            pa_threaded_mainloop_unlock(l.mainloop);
+        link.mainloop = l.mainloop;
+        link.context = l.context;
+        link.waitFor = [&l](const std::function<bool()> &done) { return l.waitFor(done); };
+        return ok;
+    });
 }

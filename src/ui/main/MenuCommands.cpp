@@ -9,6 +9,7 @@
 #include "exercises/frmOv2.h"
 #include "exercises/frmOv3.h"
 #include "exercises/frmModtag.h"
+#include "exercises/frmSendetraening.h"
 #include "settings/frmCW.h"
 #include "info/HelpWindow.h"
 #include "info/frmAbout.h"
@@ -75,6 +76,12 @@ void frmMain::mnuFunktionerModtag_Click()
     // "&Øv fejlene" hands its groups over as the exercise windows do.
     if (result == QDialog::Accepted)
         m_text1->setText(m_morse.gsCWTekst);
+}
+
+void frmMain::mnuFunktionerSend_Click()
+{
+    frmSendetraening window(m_morse, m_text1->Text(), storeOpener(), keying::SendHistory::defaultPath(), this);
+    window.exec();
 }
 
 void frmMain::mnuHjælpIndhold_Click()

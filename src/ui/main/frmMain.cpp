@@ -191,6 +191,7 @@ void frmMain::createMenus()
     funktioner->addSeparator()->setObjectName(QStringLiteral("mnuFunktionerBar1"));
     addItem(funktioner, "mnuFunktionerModtag", tr("&Modtagetræning..."),
             &frmMain::mnuFunktionerModtag_Click);
+    addItem(funktioner, "mnuFunktionerSend", tr("&Sendetræning..."), &frmMain::mnuFunktionerSend_Click);
 
     QMenu *hjælp = addMenu("mnuHjælp", tr("&Hjælp"));
     addItem(hjælp, "mnuHjælpIndhold", tr("&Indhold..."), &frmMain::mnuHjælpIndhold_Click);

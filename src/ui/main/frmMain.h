@@ -92,6 +92,7 @@ public:
     void mnuFunktionerOv3_Click();
     void mnuFunktioner5grupper_Click();
     void mnuFunktionerModtag_Click();
+    void mnuFunktionerSend_Click();
     void mnuHjælpIndhold_Click();
     void mnuHjælpSøg_Click();
     void mnuOm_Click();

@@ -1,0 +1,68 @@
+#pragma once
+// The sidetone stream on the sound server: a playback stream of its own, on the
+// looping device's connection, that asks its source for every block just before the
+// block is queued, and asks the server to queue as little as it can play without gaps.
+
+#include "engine/sound_device/SoundDevice.h"
+
+#include <QObject>
+
+#include <atomic>
+#include <functional>
+
+struct pa_threaded_mainloop;
+struct pa_context;
+struct pa_stream;
+
+// The connection a stream is made on, lent by its owner for the stream's life.
+struct PulseLink {
+    pa_threaded_mainloop *mainloop = nullptr;
+    pa_context *context = nullptr;
+    // Waits, the loop's lock held, until done() or the set-up timeout; true when done().
+    std::function<bool(const std::function<bool()> &done)> waitFor;
+};
+
+// Use it from the UI thread, which must run an event loop (failed arrives there).
+class PulseSidetoneStream : public SidetoneStream {
+public:
+    // Lends the connection, made (or re-made after a loss) if need be; called by
+    // start() without the loop's lock. False: no server.
+    using Connect = std::function<bool(PulseLink &link)>;
+
+    // The server is asked to keep about this much queued (10 ms), and for the writes
+    // in small pieces (2 ms).
+    static constexpr int kTargetBytes = 882;
+    static constexpr int kMinRequestBytes = 176;
+
+    explicit PulseSidetoneStream(Connect connect);
+    ~PulseSidetoneStream() override;
+    PulseSidetoneStream(const PulseSidetoneStream &) = delete;
+    PulseSidetoneStream &operator=(const PulseSidetoneStream &) = delete;
+
+    bool start(SidetoneSource *source) override;
+    void stop() override;
+    bool isRunning() const override { return m_running; }
+    SoundError error() const override { return m_error; }
+    int latencyMs() const override;
+    int underruns() const override { return m_underruns.load(std::memory_order_relaxed); }
+
+private:
+    static void stateChanged(pa_stream *stream, void *self);
+    static void writable(pa_stream *stream, size_t bytes, void *self);
+    static void underflow(pa_stream *stream, void *self);
+    void dropStream();   // the loop's lock held
+
+    // UI thread only.
+    Connect m_connect;
+    QObject m_receiver;              // the loop thread's failure message is queued to it
+    bool m_running = false;
+    SoundError m_error = SoundError::None;
+    // Set by the UI thread with the loop's lock held; read by the loop thread's
+    // callbacks, which libpulse runs with that lock held.
+    PulseLink m_link;
+    pa_stream *m_stream = nullptr;
+    SidetoneSource *m_source = nullptr;
+    // Either thread.
+    std::atomic<int> m_underruns{0};
+    std::atomic<unsigned> m_generation{0};   // one per start; stale failures are dropped
+};
