@@ -444,7 +444,8 @@ void frmSendetraening::poll()
         return;
     const qint64 now = m_source.clock();
     const QString before = m_decoder.text();
-    m_decoder.idle(now);
+    if (m_downAt < 0)   // a character ends only in a gap
+        m_decoder.idle(now);
     if (changed || m_decoder.text() != before) {
         lblAfkodet->setText(m_decoder.text());
         showTarget();
