@@ -9,7 +9,8 @@ namespace keying {
 
 KeyerSource::KeyerSource(qint32 dotSamples, int toneHz, int amplitude)
     : m_keyer(KeyerMode::IambicB, dotSamples),
-      m_step(2.0 * std::numbers::pi * toneHz / morse::kSampleRate),
+      m_cos(std::cos(2.0 * std::numbers::pi * toneHz / morse::kSampleRate)),
+      m_sin(std::sin(2.0 * std::numbers::pi * toneHz / morse::kSampleRate)),
       m_amplitude(std::clamp(amplitude, 0, 32767))
 {
     for (int i = 0; i <= kRampSamples; ++i)
@@ -69,15 +70,20 @@ void KeyerSource::render(std::span<std::int16_t> out)
         m_ramp = keyed ? std::min(m_ramp + 1, kRampSamples) : std::max(m_ramp - 1, 0);
         if (m_ramp == 0) {
             sample = 0;
-            m_phase = 0;   // every element starts at the same phase
+            m_x = 1;   // every element starts at the same phase
+            m_y = 0;
         } else {
-            sample = std::int16_t(std::lround(m_amplitude * m_envelope[size_t(m_ramp)] * std::sin(m_phase)));
-            m_phase += m_step;
-            if (m_phase > 2.0 * std::numbers::pi)
-                m_phase -= 2.0 * std::numbers::pi;
+            sample = std::int16_t(std::lround(m_amplitude * m_envelope[size_t(m_ramp)] * m_y));
+            const double x = m_x * m_cos - m_y * m_sin;
+            m_y = m_x * m_sin + m_y * m_cos;
+            m_x = x;
         }
         ++clock;
     }
+    // Rounding errors would grow the circle over a long tone.
+    const double radius = std::sqrt(m_x * m_x + m_y * m_y);
+    m_x /= radius;
+    m_y /= radius;
     m_clock.store(clock, std::memory_order_release);
 }
 

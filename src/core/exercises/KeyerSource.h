@@ -58,8 +58,12 @@ private:
     unsigned m_appliedMode = 0;
     bool m_keyed = false;
     int m_ramp = 0;                // 0 silent .. kRampSamples full
-    double m_phase = 0;            // radians
-    double m_step;                 // radians per sample
+    // The tone's phase as a point on the unit circle, turned by (m_cos, m_sin) each
+    // sample: a rotation instead of a sine per sample.
+    double m_x = 1;
+    double m_y = 0;
+    double m_cos;
+    double m_sin;
     double m_amplitude;
     std::array<float, kRampSamples + 1> m_envelope{};
 };
