@@ -11,6 +11,7 @@
 #include "exercises/frmOv1.h"
 #include "exercises/frmOv2.h"
 #include "exercises/frmOv3.h"
+#include "exercises/frmSendetraening.h"
 #include "settings/SettingsStore.h"
 #include "settings/frmCW.h"
 #include "info/frmAbout.h"
@@ -30,7 +31,7 @@
 
 namespace {
 
-enum class Window { CW, CWTegn, About, Ov1, Ov2, Ov3, Grp5, Modtag };
+enum class Window { CW, CWTegn, About, Ov1, Ov2, Ov3, Grp5, Modtag, Send };
 
 struct Rig {
     Settings settings = soundtest::soundSettings(20);
@@ -61,6 +62,10 @@ struct Rig {
             return std::make_unique<frmModtag>(
                 morse, ReceiveTransmitter{[] { return QString(); }, [] { return true; }, [] {}},
                 dir.filePath(QStringLiteral("history.csv")), &owner);
+        case Window::Send:
+            return std::make_unique<frmSendetraening>(
+                morse, QStringLiteral("PARIS"), [store] { return settings::openStoreAt(store); },
+                dir.filePath(QStringLiteral("send.csv")), &owner);
         }
         return nullptr;
     }
@@ -128,6 +133,9 @@ void SecondaryWindowsTest::frame_data()
                                     << "cmdStart"
         << QStringList{"txtAfskrift", "cmdStart", "cmdStop", "cmdRet", "cmdØv", "cmdLuk", "qt_tabwidget_tabbar",
                        "txtResultat", "tblHistorik", "chtFremgang"};
+    QTest::newRow("Sendetræning") << Window::Send << "Sendetræning" << "cmdStart" << "&Start" << "cmdStart"
+        << QStringList{"keyNøgle", "cmdStart", "cmdStop", "cmdLuk", "cboTilstand", "chkByt", "txtTekst", "tabVisning",
+                       "qt_tabwidget_tabbar", "txtResultat", "chtHåndskrift", "chtFremgang"};
 }
 
 void SecondaryWindowsTest::frame()

@@ -179,12 +179,14 @@ frmSendetraening::frmSendetraening(Morse &morse, QString text, settings::StoreOp
         w->setAccessibleName(accessible);
     };
     auto *lblTekst = new QLabel(tr("Te&kst at sende:"), this);
+    lblTekst->setObjectName(QStringLiteral("lblTekst"));
     txtTekst = new QTextBrowser(this);
     named(txtTekst, "txtTekst", tr("Tekst at sende"));
     txtTekst->setMaximumHeight(90);
     lblTekst->setBuddy(txtTekst);
 
     auto *lblNøgle = new QLabel(tr("&Nøgle (hold tasterne her):"), this);
+    lblNøgle->setObjectName(QStringLiteral("lblNøgle"));
     keyNøgle = new KeyArea(this);
     named(keyNøgle, "keyNøgle", tr("Nøgle"));
     keyNøgle->setAccessibleDescription(tr("Venstre Ctrl eller [ er venstre håndtag, højre Ctrl eller ] "
@@ -198,9 +200,14 @@ frmSendetraening::frmSendetraening(Morse &morse, QString text, settings::StoreOp
     chkByt = new QCheckBox(tr("&Byt håndtag"), this);
     named(chkByt, "chkByt", tr("Byt håndtag"));
     auto *lblTilstand = new QLabel(tr("&Tilstand:"), this);
+    lblTilstand->setObjectName(QStringLiteral("lblTilstand"));
+    // Room for the caption as written, so no style can cut it.
+    lblTilstand->setMinimumWidth(lblTilstand->fontMetrics().boundingRect(lblTilstand->text()).width());
     lblTilstand->setBuddy(cboTilstand);
 
     auto *lblAfkodetTitel = new QLabel(tr("Afkodet:"), this);
+    lblAfkodetTitel->setObjectName(QStringLiteral("lblAfkodetTitel"));
+    lblAfkodetTitel->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Preferred);
     lblAfkodet = new QLabel(this);
     named(lblAfkodet, "lblAfkodet", tr("Afkodet tekst"));
     lblAfkodet->setWordWrap(true);
