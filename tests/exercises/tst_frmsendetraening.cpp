@@ -13,6 +13,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -51,6 +52,7 @@ class FrmSendetraeningTest : public QObject {
 private slots:
     void attempts_data();
     void attempts();
+    void serverLostWhileKeying();
 };
 
 void FrmSendetraeningTest::attempts_data()
@@ -157,6 +159,41 @@ void FrmSendetraeningTest::attempts()
     frmSendetraening again(morse, text, opener, historyPath, nullptr);
     QCOMPARE(again.cboTilstand->currentIndex(), mode);
     QCOMPARE(again.chkByt->isChecked(), swapped);
+}
+
+// The sound server goes away during an attempt: the attempt ends with the program's
+// message, and keying goes on without sound, on the wall clock.
+void FrmSendetraeningTest::serverLostWhileKeying()
+{
+    QTemporaryDir dir;
+    Settings settings = soundtest::soundSettings(kWpm);
+    auto device = std::make_unique<SimulatedSoundDevice>();
+    SimulatedSoundDevice *simulated = device.get();
+    Morse morse(settings, std::move(device));
+    frmSendetraening window(morse, QStringLiteral("T"), {}, dir.filePath(QStringLiteral("h.csv")), nullptr);
+    QStringList messages;
+    window.runMessageBox = [&messages](QMessageBox &box) { messages << box.text(); return int(QMessageBox::Ok); };
+    window.cboTilstand->setCurrentIndex(0);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    QTest::keyClick(window.cmdStart, Qt::Key_Space);
+    SimulatedSidetoneStream *stream = simulated->lastSidetone();
+    stream->advance(kBlock);
+    lever(window.keyNøgle, u'L', true, false);
+    stream->advance(300 * kBlock);   // 3 s of sound before the loss
+    window.poll();
+    stream->failNow();   // the window lets go of the stream
+    QTRY_COMPARE(messages, QStringList{QStringLiteral("Lydkort findes ikke.")});
+    QVERIFY(!window.isRunning());
+    QCOMPARE(window.lblForsinkelse->text(), QStringLiteral("Forsinkelse: ingen lyd"));
+
+    lever(window.keyNøgle, u'L', false, false);
+    QTest::keyClick(window.cmdStart, Qt::Key_Space);
+    QVERIFY(window.isRunning());
+    lever(window.keyNøgle, u'L', true, false);
+    QTest::qWait(250);   // a dash at 20 WPM (180 ms) give or take the timers
+    lever(window.keyNøgle, u'L', false, false);
+    QTRY_COMPARE(window.decodedText(), QStringLiteral("T"));
 }
 
 QTEST_MAIN(FrmSendetraeningTest)

@@ -339,6 +339,12 @@ void frmSendetraening::startSidetone()
             return;
         m_stream.reset();
     }
+    startSilentClock();
+}
+
+void frmSendetraening::startSilentClock()
+{
+    m_silentFrom = m_source.clock();
     m_silentClock.start();
 }
 
@@ -346,8 +352,7 @@ void frmSendetraening::startSidetone()
 void frmSendetraening::sidetoneFailed()
 {
     m_stream.reset();
-    m_silentClock.start();
-    m_silentBlock.clear();
+    startSilentClock();
     if (m_running)
         endAttempt();
     QMessageBox box(QMessageBox::Critical, program::title(), tr("Lydkort findes ikke."), QMessageBox::Ok, this);
@@ -426,7 +431,7 @@ void frmSendetraening::poll()
 {
     if (!m_stream && m_silentClock.isValid()) {
         // No sound: the keyer is driven by the wall clock, into a block no one hears.
-        const qint64 due = m_silentClock.elapsed() * morse::kSampleRate / 1000 - m_source.clock();
+        const qint64 due = m_silentFrom + m_silentClock.elapsed() * morse::kSampleRate / 1000 - m_source.clock();
         if (due > 0) {
             m_silentBlock.resize(size_t(due));
             m_source.render(m_silentBlock);

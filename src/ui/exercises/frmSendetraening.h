@@ -104,6 +104,7 @@ private:
     void cmdStop_Click();
     void modeChanged();
     void startSidetone();
+    void startSilentClock();
     void sidetoneFailed();
     void endAttempt();
     void showTarget();
@@ -122,6 +123,7 @@ private:
     std::unique_ptr<SidetoneStream> m_stream;
     // Without a sound stream the keyer still runs, silently, on the wall clock.
     QElapsedTimer m_silentClock;
+    qint64 m_silentFrom = 0;              // the keyer's clock when the silent one started
     std::vector<std::int16_t> m_silentBlock;
     QTimer m_pollTimer;
     QTimer m_latencyTimer;
