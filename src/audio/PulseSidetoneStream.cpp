@@ -1,5 +1,7 @@
 #include "PulseSidetoneStream.h"
 
+#include "PulseConnection.h"
+
 #include "engine/constants.h"
 
 #include <QtEndian>
@@ -8,7 +10,7 @@
 #include <pulse/stream.h>
 #include <pulse/thread-mainloop.h>
 
-PulseSidetoneStream::PulseSidetoneStream(Connect connect) : m_connect(std::move(connect)) {}
+PulseSidetoneStream::PulseSidetoneStream(PulseConnection &connection) : m_connection(connection) {}
 
 PulseSidetoneStream::~PulseSidetoneStream()
 {
@@ -20,7 +22,7 @@ PulseSidetoneStream::~PulseSidetoneStream()
 void PulseSidetoneStream::stateChanged(pa_stream *s, void *self)
 {
     auto *me = static_cast<PulseSidetoneStream *>(self);
-    pa_threaded_mainloop_signal(me->m_link.mainloop, 0);
+    pa_threaded_mainloop_signal(me->m_connection.mainloop(), 0);
     if (s != me->m_stream || PA_STREAM_IS_GOOD(pa_stream_get_state(s)))
         return;
     const unsigned generation = me->m_generation.load();
@@ -73,17 +75,18 @@ bool PulseSidetoneStream::start(SidetoneSource *source)
     stop();
     m_error = SoundError::None;
     m_underruns.store(0);
-    PulseLink link;
-    if (!source || !m_connect(link)) {
+    if (!source)
+        return false;
+    if (!m_connection.lockAndConnect()) {
+        if (m_connection.mainloop())
+            m_connection.unlock();
         m_error = SoundError::NoServer;
         return false;
     }
-    m_link = link;
-    pa_threaded_mainloop_lock(m_link.mainloop);
     const pa_sample_spec spec{PA_SAMPLE_S16LE, uint32_t(morse::kSampleRate), uint8_t(morse::kChannels)};
     pa_channel_map map;
     pa_channel_map_init_mono(&map);
-    m_stream = pa_stream_new(m_link.context, "Sidetone", &spec, &map);
+    m_stream = pa_stream_new(m_connection.context(), "Sidetone", &spec, &map);
     bool ready = false;
     if (m_stream) {
         m_source = source;
@@ -101,7 +104,7 @@ bool PulseSidetoneStream::start(SidetoneSource *source)
                                              | PA_STREAM_INTERPOLATE_TIMING
                                              | PA_STREAM_AUTO_TIMING_UPDATE);
         ready = pa_stream_connect_playback(m_stream, nullptr, &attr, flags, nullptr, nullptr) >= 0
-            && m_link.waitFor([this] { return pa_stream_get_state(m_stream) != PA_STREAM_CREATING; })
+            && m_connection.waitFor([this] { return pa_stream_get_state(m_stream) != PA_STREAM_CREATING; })
             && pa_stream_get_state(m_stream) == PA_STREAM_READY;
     }
     if (ready) {
@@ -109,11 +112,11 @@ bool PulseSidetoneStream::start(SidetoneSource *source)
         if (op)
             pa_operation_unref(op);
     } else {
-        const bool lost = pa_context_get_state(m_link.context) != PA_CONTEXT_READY;
+        const bool lost = !m_connection.isReady();
         dropStream();
         m_error = lost ? SoundError::NoServer : SoundError::RefusedFormat;
     }
-    pa_threaded_mainloop_unlock(m_link.mainloop);
+    m_connection.unlock();
     m_running = ready;
     return ready;
 }
@@ -135,11 +138,11 @@ void PulseSidetoneStream::dropStream()
 void PulseSidetoneStream::stop()
 {
     m_running = false;
-    if (!m_link.mainloop)
+    if (!m_stream)
         return;
-    pa_threaded_mainloop_lock(m_link.mainloop);
+    m_connection.lock();
     dropStream();
-    pa_threaded_mainloop_unlock(m_link.mainloop);
+    m_connection.unlock();
 }
 
 int PulseSidetoneStream::latencyMs() const
@@ -148,9 +151,9 @@ int PulseSidetoneStream::latencyMs() const
         return -1;
     pa_usec_t usec = 0;
     int negative = 0;
-    pa_threaded_mainloop_lock(m_link.mainloop);
+    m_connection.lock();
     const bool known = pa_stream_get_latency(m_stream, &usec, &negative) >= 0;
-    pa_threaded_mainloop_unlock(m_link.mainloop);
+    m_connection.unlock();
     if (!known)
         return -1;
     return negative ? 0 : int((usec + 500) / 1000);

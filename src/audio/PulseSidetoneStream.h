@@ -8,27 +8,13 @@
 #include <QObject>
 
 #include <atomic>
-#include <functional>
 
-struct pa_threaded_mainloop;
-struct pa_context;
+class PulseConnection;
 struct pa_stream;
-
-// The connection a stream is made on, lent by its owner for the stream's life.
-struct PulseLink {
-    pa_threaded_mainloop *mainloop = nullptr;
-    pa_context *context = nullptr;
-    // Waits, the loop's lock held, until done() or the set-up timeout; true when done().
-    std::function<bool(const std::function<bool()> &done)> waitFor;
-};
 
 // Use it from the UI thread, which must run an event loop (failed arrives there).
 class PulseSidetoneStream : public SidetoneStream {
 public:
-    // Lends the connection, made (or re-made after a loss) if need be; called by
-    // start() without the loop's lock. False: no server.
-    using Connect = std::function<bool(PulseLink &link)>;
-
     // The server is asked to keep about 15 ms queued and to ask for 5 ms pieces. With
     // 10 ms queued a busy machine (load 8 on two cores) heard about two gaps a second;
     // with 15 ms none in a long keying session, and the tone still starts within
@@ -36,7 +22,8 @@ public:
     static constexpr int kTargetBytes = 1324;
     static constexpr int kMinRequestBytes = 440;
 
-    explicit PulseSidetoneStream(Connect connect);
+    // The connection (made, or re-made after a loss, by start()) must outlive the stream.
+    explicit PulseSidetoneStream(PulseConnection &connection);
     ~PulseSidetoneStream() override;
     PulseSidetoneStream(const PulseSidetoneStream &) = delete;
     PulseSidetoneStream &operator=(const PulseSidetoneStream &) = delete;
@@ -54,14 +41,13 @@ private:
     static void underflow(pa_stream *stream, void *self);
     void dropStream();   // the loop's lock held
 
+    PulseConnection &m_connection;
     // UI thread only.
-    Connect m_connect;
     QObject m_receiver;              // the loop thread's failure message is queued to it
     bool m_running = false;
     SoundError m_error = SoundError::None;
     // Set by the UI thread with the loop's lock held; read by the loop thread's
     // callbacks, which libpulse runs with that lock held.
-    PulseLink m_link;
     pa_stream *m_stream = nullptr;
     SidetoneSource *m_source = nullptr;
     // Either thread.
