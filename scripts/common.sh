@@ -4,7 +4,7 @@
 # What building, running and testing need on Debian 12.
 BUILD_PACKAGES=(cmake ninja-build g++ qt6-base-dev qt6-charts-dev libqt6opengl6-dev libpulse-dev libsndfile1-dev pkgconf qt6-qpa-plugins
     qt6-translations-l10n fonts-liberation fonts-dejavu-core)
-TEST_PACKAGES=(dpkg-dev lintian appstream desktop-file-utils xvfb xauth xdotool x11-utils imagemagick pulseaudio pulseaudio-utils)
+TEST_PACKAGES=(dpkg-dev lintian appstream desktop-file-utils xvfb xauth xdotool x11-utils imagemagick pulseaudio pulseaudio-utils multimon-ng)
 
 as_root() {
     if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi

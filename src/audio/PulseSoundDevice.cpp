@@ -1,8 +1,10 @@
 #include "PulseSoundDevice.h"
 
+#include "PulseConnection.h"
+#include "PulseSidetoneStream.h"
+
 #include "engine/constants.h"
 
-#include <QCoreApplication>
 #include <QObject>
 #include <QtEndian>
 
@@ -18,7 +20,6 @@
 
 namespace {
 
-constexpr pa_usec_t kSetupTimeoutUsec = 3 * PA_USEC_PER_SEC;     // connecting, and a stream getting ready
 constexpr pa_usec_t kWatchUsec = PA_USEC_PER_SEC;                // longest sleep of the play-position watch
 constexpr pa_usec_t kStallUsec = 2 * PA_USEC_PER_SEC;            // queued sound that long unplayed: server stuck
 constexpr qint64 kBytesPerSecond = morse::kWaveFormat.avgBytesPerSec;   // 88200
@@ -46,14 +47,17 @@ void unref(pa_operation *operation)
 
 } // namespace
 
-// Everything below the device: libpulse's loop thread, the connection, the stream
-// and the ring. The UI thread takes the loop's lock for every call into libpulse
+// Everything below the device: the connection (libpulse's loop thread and context),
+// the stream and the ring. The UI thread takes the loop's lock for every call into libpulse
 // and for the state marked "shared"; libpulse runs every callback in its thread
 // with that lock held. Messages to the UI thread are queued to `receiver`, tagged
 // with the pass (generation) or the connection (serial) they belong to, so that
 // those of a stopped pass or a replaced connection are dropped on arrival.
 struct PulseSoundDevice::Loop {
-    explicit Loop(PulseSoundDevice &device) : owner(device) {}
+    explicit Loop(PulseSoundDevice &device) : owner(device)
+    {
+        connection.lost = [this] { postFailed(); };
+    }
     ~Loop();
 
     struct Crossing {
@@ -62,14 +66,11 @@ struct PulseSoundDevice::Loop {
     };
 
     // --- UI thread ---------------------------------------------------------------
-    bool connect();
     bool prepareStream();
     void startPass();
     void endPass(bool keepStream);
     void dropStream();
     void dropContext();
-    // Waits (lock held) until done() or the set-up timeout; true when done().
-    bool waitFor(const std::function<bool()> &done);
     void onNotified(int passGeneration, quint64 sequence, int index);
     void onPlayedOut(int passGeneration);
     void onFailed(quint64 connectionSerial);
@@ -81,7 +82,6 @@ struct PulseSoundDevice::Loop {
     qint64 crossingBytes(quint64 sequence) const;
     void postFailed();
 
-    static void contextChanged(pa_context *context, void *self);
     static void streamChanged(pa_stream *stream, void *self);
     static void streamWritable(pa_stream *stream, size_t bytes, void *self);
     static void streamUnderflow(pa_stream *stream, void *self);
@@ -90,6 +90,10 @@ struct PulseSoundDevice::Loop {
 
     PulseSoundDevice &owner;
     QObject receiver;       // in the owner's thread; the loop thread's messages go to it
+    // Made by the UI thread, which alone connects and disconnects it (lock held);
+    // the sidetone streams made from the device use it too. Declared after
+    // `receiver`: its loop thread stops before the receiver goes.
+    PulseConnection connection;
     std::atomic<int> underruns{0};
 
     // UI thread only.
@@ -102,11 +106,8 @@ struct PulseSoundDevice::Loop {
     SoundError error = SoundError::None;
 
     // Shared (under the loop lock).
-    pa_threaded_mainloop *mainloop = nullptr;
-    pa_context *context = nullptr;
     pa_stream *stream = nullptr;    // corked and ready for the next pass, or playing it
     pa_time_event *timer = nullptr; // the play-position watch
-    quint64 serial = 0;             // one per connection
     std::vector<char> ring;
     std::vector<Crossing> crossings;    // the pass's first lap, ascending
     int generation = 0;             // one per pass
@@ -125,15 +126,6 @@ struct PulseSoundDevice::Loop {
 
 // --- loop thread ----------------------------------------------------------------------
 
-void PulseSoundDevice::Loop::contextChanged(pa_context *c, void *self)
-{
-    auto *loop = static_cast<Loop *>(self);
-    const pa_context_state_t state = pa_context_get_state(c);
-    if (c == loop->context && !PA_CONTEXT_IS_GOOD(state))
-        loop->postFailed();
-    pa_threaded_mainloop_signal(loop->mainloop, 0);
-}
-
 void PulseSoundDevice::Loop::streamChanged(pa_stream *s, void *self)
 {
     auto *loop = static_cast<Loop *>(self);
@@ -145,10 +137,10 @@ void PulseSoundDevice::Loop::streamChanged(pa_stream *s, void *self)
         unref(pa_stream_update_timing_info(
             s,
             [](pa_stream *, int, void *data) {
-                pa_threaded_mainloop_signal(static_cast<Loop *>(data)->mainloop, 0);
+                pa_threaded_mainloop_signal(static_cast<Loop *>(data)->connection.mainloop(), 0);
             },
             self));
-    pa_threaded_mainloop_signal(loop->mainloop, 0);
+    pa_threaded_mainloop_signal(loop->connection.mainloop(), 0);
 }
 
 void PulseSoundDevice::Loop::streamWritable(pa_stream *s, size_t, void *self)
@@ -269,14 +261,14 @@ void PulseSoundDevice::Loop::scheduleWatch(pa_usec_t delay)
 {
     const pa_usec_t when = pa_rtclock_now() + delay;
     if (timer)
-        pa_context_rttime_restart(context, timer, when);
+        pa_context_rttime_restart(connection.context(), timer, when);
     else
-        timer = pa_context_rttime_new(context, when, &Loop::timerFired, this);
+        timer = pa_context_rttime_new(connection.context(), when, &Loop::timerFired, this);
 }
 
 void PulseSoundDevice::Loop::postFailed()
 {
-    const quint64 connectionSerial = serial;
+    const quint64 connectionSerial = connection.serial();
     QMetaObject::invokeMethod(&receiver, [this, connectionSerial] { onFailed(connectionSerial); },
                               Qt::QueuedConnection);
 }
@@ -285,59 +277,13 @@ void PulseSoundDevice::Loop::postFailed()
 
 PulseSoundDevice::Loop::~Loop()
 {
-    if (!mainloop)
+    if (!connection.mainloop())
         return;
-    pa_threaded_mainloop_lock(mainloop);
+    // Nothing is left for the loop thread to call here; the connection stops that
+    // thread as it goes, and `receiver` after it, with every message still queued.
+    connection.lock();
     dropContext();
-    pa_threaded_mainloop_unlock(mainloop);
-    pa_threaded_mainloop_stop(mainloop);
-    pa_threaded_mainloop_free(mainloop);
-    // `receiver` goes next, and with it every message still queued to it.
-}
-
-bool PulseSoundDevice::Loop::waitFor(const std::function<bool()> &done)
-{
-    struct Deadline {
-        pa_threaded_mainloop *mainloop;
-        bool passed = false;
-    } deadline{mainloop};
-    pa_time_event *alarm = pa_context_rttime_new(
-        context, pa_rtclock_now() + kSetupTimeoutUsec,
-        [](pa_mainloop_api *, pa_time_event *, const struct timeval *, void *d) {
-            auto *dl = static_cast<Deadline *>(d);
-            dl->passed = true;
-            pa_threaded_mainloop_signal(dl->mainloop, 0);
-        },
-        &deadline);
-    while (!done() && !deadline.passed)
-        pa_threaded_mainloop_wait(mainloop);
-    if (alarm)
-        pa_threaded_mainloop_get_api(mainloop)->time_free(alarm);
-    return done();
-}
-
-bool PulseSoundDevice::Loop::connect()
-{
-    const QByteArray name = QCoreApplication::applicationName().toUtf8();
-    context = pa_context_new(pa_threaded_mainloop_get_api(mainloop), name.isEmpty() ? "telvok-cw" : name.constData());
-    if (!context)
-        return false;
-    ++serial;
-    pa_context_set_state_callback(context, &Loop::contextChanged, this);
-    // No autospawn: a missing server is reported, not started behind the user's back.
-    if (pa_context_connect(context, nullptr, PA_CONTEXT_NOAUTOSPAWN, nullptr) < 0) {
-        dropContext();
-        return false;
-    }
-    const auto settled = [this] {
-        const pa_context_state_t state = pa_context_get_state(context);
-        return state == PA_CONTEXT_READY || !PA_CONTEXT_IS_GOOD(state);
-    };
-    if (!waitFor(settled) || pa_context_get_state(context) != PA_CONTEXT_READY) {
-        dropContext();
-        return false;
-    }
-    return true;
+    connection.unlock();
 }
 
 // A new stream, corked, on the connection; it gets ready while the owner fills the ring.
@@ -348,7 +294,7 @@ bool PulseSoundDevice::Loop::prepareStream()
     pa_channel_map map;
     pa_channel_map_init_mono(&map);
     static_assert(morse::kWaveFormat.channels == 1 && morse::kWaveFormat.bitsPerSample == 16);
-    stream = pa_stream_new(context, "Morse", &spec, &map);
+    stream = pa_stream_new(connection.context(), "Morse", &spec, &map);
     if (!stream)
         return false;
     used = false;
@@ -372,7 +318,7 @@ bool PulseSoundDevice::Loop::prepareStream()
 void PulseSoundDevice::Loop::dropStream()
 {
     if (timer)
-        pa_threaded_mainloop_get_api(mainloop)->time_restart(timer, nullptr);
+        pa_threaded_mainloop_get_api(connection.mainloop())->time_restart(timer, nullptr);
     active = false;
     if (!stream)
         return;
@@ -389,16 +335,10 @@ void PulseSoundDevice::Loop::dropContext()
 {
     dropStream();
     if (timer) {
-        pa_threaded_mainloop_get_api(mainloop)->time_free(timer);
+        pa_threaded_mainloop_get_api(connection.mainloop())->time_free(timer);
         timer = nullptr;
     }
-    if (!context)
-        return;
-    pa_context_set_state_callback(context, nullptr, nullptr);
-    if (PA_CONTEXT_IS_GOOD(pa_context_get_state(context)))
-        pa_context_disconnect(context);
-    pa_context_unref(context);
-    context = nullptr;
+    connection.disconnect();
 }
 
 void PulseSoundDevice::Loop::startPass()
@@ -452,7 +392,7 @@ void PulseSoundDevice::Loop::endPass(bool keepStream)
     }
     if (!keepStream)
         dropStream();
-    else if (!stream && context && pa_context_get_state(context) == PA_CONTEXT_READY)
+    else if (!stream && connection.context() && pa_context_get_state(connection.context()) == PA_CONTEXT_READY)
         prepareStream();
 }
 
@@ -467,13 +407,13 @@ void PulseSoundDevice::Loop::onNotified(int passGeneration, quint64 sequence, in
     // into it (unless the handler stopped the pass).
     if (!playing || passGeneration != generation)
         return;
-    pa_threaded_mainloop_lock(mainloop);
+    connection.lock();
     if (active && passGeneration == generation) {
         writeLimit = crossingBytes(sequence) + qint64(ring.size());
         if (starved)
             fill();
     }
-    pa_threaded_mainloop_unlock(mainloop);
+    connection.unlock();
 }
 
 void PulseSoundDevice::Loop::onPlayedOut(int passGeneration)
@@ -482,21 +422,21 @@ void PulseSoundDevice::Loop::onPlayedOut(int passGeneration)
         return;
     playing = false;
     finishing = false;
-    pa_threaded_mainloop_lock(mainloop);
+    connection.lock();
     endPass(true);
-    pa_threaded_mainloop_unlock(mainloop);
+    connection.unlock();
     if (owner.playedOut)
         owner.playedOut();
 }
 
 void PulseSoundDevice::Loop::onFailed(quint64 connectionSerial)
 {
-    if (connectionSerial != serial || !open)
+    if (connectionSerial != connection.serial() || !open)
         return;
-    pa_threaded_mainloop_lock(mainloop);
+    connection.lock();
     dropContext();
     ring.clear();
-    pa_threaded_mainloop_unlock(mainloop);
+    connection.unlock();
     open = false;
     playing = false;
     finishing = false;
@@ -520,39 +460,26 @@ bool PulseSoundDevice::open(int bufferBytes)
         l.error = SoundError::InvalidBuffer;
         return false;
     }
-    if (!l.mainloop) {
-        l.mainloop = pa_threaded_mainloop_new();
-        if (!l.mainloop || pa_threaded_mainloop_start(l.mainloop) < 0) {
-            if (l.mainloop)
-                pa_threaded_mainloop_free(l.mainloop);
-            l.mainloop = nullptr;
-            l.error = SoundError::NoServer;
-            return false;
-        }
-    }
-    pa_threaded_mainloop_lock(l.mainloop);
-    // A connection that broke is replaced by a fresh one: the server may be back.
-    if (l.context && pa_context_get_state(l.context) != PA_CONTEXT_READY)
-        l.dropContext();
-    if (!l.context && !l.connect()) {
-        pa_threaded_mainloop_unlock(l.mainloop);
+    if (!l.connection.lockAndConnect()) {
+        if (l.connection.mainloop())
+            l.connection.unlock();
         l.error = SoundError::NoServer;
         return false;
     }
     // Ready, and the sink's latency known (the lead-in of the first pass).
-    const bool ready = l.prepareStream() && l.waitFor([&l] {
+    const bool ready = l.prepareStream() && l.connection.waitFor([&l] {
         const pa_stream_state_t state = pa_stream_get_state(l.stream);
         return state != PA_STREAM_CREATING && (state != PA_STREAM_READY || pa_stream_get_timing_info(l.stream));
     }) && pa_stream_get_state(l.stream) == PA_STREAM_READY;
     if (!ready) {
-        const bool lost = pa_context_get_state(l.context) != PA_CONTEXT_READY;
+        const bool lost = pa_context_get_state(l.connection.context()) != PA_CONTEXT_READY;
         l.dropContext();
-        pa_threaded_mainloop_unlock(l.mainloop);
+        l.connection.unlock();
         l.error = lost ? SoundError::NoServer : SoundError::RefusedFormat;
         return false;
     }
     l.ring.assign(size_t(bufferBytes), 0);
-    pa_threaded_mainloop_unlock(l.mainloop);
+    l.connection.unlock();
     l.open = true;
     return true;
 }
@@ -572,9 +499,9 @@ void PulseSoundDevice::write(int byteOffset, std::span<const std::int16_t> sampl
     if (byteOffset < 0 || byteOffset % 2 != 0 || bytes > size - byteOffset)
         return;
     // The engine's samples are host order; the ring holds little-endian PCM.
-    pa_threaded_mainloop_lock(l.mainloop);
+    l.connection.lock();
     qToLittleEndian<std::int16_t>(samples.data(), qsizetype(samples.size()), l.ring.data() + byteOffset);
-    pa_threaded_mainloop_unlock(l.mainloop);
+    l.connection.unlock();
 }
 
 void PulseSoundDevice::setPosition(int byteOffset)
@@ -587,11 +514,11 @@ void PulseSoundDevice::playLooping()
     Loop &l = *m_loop;
     if (!l.open || l.playing)
         return;
-    pa_threaded_mainloop_lock(l.mainloop);
-    if (!l.stream && pa_context_get_state(l.context) == PA_CONTEXT_READY)
+    l.connection.lock();
+    if (!l.stream && pa_context_get_state(l.connection.context()) == PA_CONTEXT_READY)
         l.prepareStream();
     // The stream made after the last pass is normally ready long before.
-    const bool ready = l.stream && l.waitFor([&l] {
+    const bool ready = l.stream && l.connection.waitFor([&l] {
         return pa_stream_get_state(l.stream) != PA_STREAM_CREATING;
     }) && pa_stream_get_state(l.stream) == PA_STREAM_READY;
     if (ready) {
@@ -601,7 +528,7 @@ void PulseSoundDevice::playLooping()
     } else {
         l.postFailed();
     }
-    pa_threaded_mainloop_unlock(l.mainloop);
+    l.connection.unlock();
     l.playing = ready;
     l.finishing = false;
     l.delivered = 0;
@@ -612,11 +539,11 @@ void PulseSoundDevice::stop()
     Loop &l = *m_loop;
     l.playing = false;
     l.finishing = false;
-    if (!l.mainloop)
+    if (!l.connection.mainloop())
         return;
-    pa_threaded_mainloop_lock(l.mainloop);
+    l.connection.lock();
     l.endPass(l.open);
-    pa_threaded_mainloop_unlock(l.mainloop);
+    l.connection.unlock();
 }
 
 void PulseSoundDevice::finishAtNextNotification()
@@ -625,7 +552,7 @@ void PulseSoundDevice::finishAtNextNotification()
     if (!l.playing || l.finishing)
         return;
     l.finishing = true;
-    pa_threaded_mainloop_lock(l.mainloop);
+    l.connection.lock();
     if (l.active) {
         // Without notification positions there is no next one: the end is what
         // has been written.
@@ -633,7 +560,7 @@ void PulseSoundDevice::finishAtNextNotification()
         l.fill();
         l.scheduleWatch(0);
     }
-    pa_threaded_mainloop_unlock(l.mainloop);
+    l.connection.unlock();
 }
 
 void PulseSoundDevice::release()
@@ -642,12 +569,12 @@ void PulseSoundDevice::release()
     l.playing = false;
     l.finishing = false;
     l.open = false;
-    if (!l.mainloop)
+    if (!l.connection.mainloop())
         return;
-    pa_threaded_mainloop_lock(l.mainloop);
+    l.connection.lock();
     l.endPass(false);
     l.ring.clear();
-    pa_threaded_mainloop_unlock(l.mainloop);
+    l.connection.unlock();
 }
 
 bool PulseSoundDevice::isOpen() const
@@ -663,4 +590,9 @@ SoundError PulseSoundDevice::error() const
 int PulseSoundDevice::underruns() const
 {
     return m_loop->underruns.load(std::memory_order_relaxed);
+}
+
+std::unique_ptr<SidetoneStream> PulseSoundDevice::makeSidetoneStream()
+{
+    return std::make_unique<PulseSidetoneStream>(m_loop->connection);
 }

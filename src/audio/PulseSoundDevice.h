@@ -37,6 +37,8 @@ public:
     void release() override;
     bool isOpen() const override;
     SoundError error() const override;
+    // A sidetone stream on this device's connection (made by its start() if need be).
+    std::unique_ptr<SidetoneStream> makeSidetoneStream() override;
 
     // Gaps the sound server reported (stream underruns) since the device was made.
     int underruns() const;

@@ -60,6 +60,15 @@ void MorseTableTest::patterns()
     const std::string expected = code.isEmpty() ? std::string(" ") : fromDotsAndDashes(code);
     QCOMPARE(std::string(morse::lookupPattern(token)), expected);
 
+    // And back: the token, or for a prosign the single character sharing its pattern.
+    const QString back = morse::lookupCharacter(expected);
+    if (token == u" ")
+        QVERIFY(back.isEmpty());
+    else if (token.size() == 1)
+        QCOMPARE(back, token);
+    else
+        QVERIFY2(back == u'<' + token + u'>' || back.size() == 1, qPrintable(back));
+
     // The same pattern comes out of the symbol source, prosigns through "<..>".
     Settings s;
     Morse m(s, nullptr);

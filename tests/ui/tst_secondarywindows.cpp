@@ -14,6 +14,7 @@
 #include "exercises/frmOv1.h"
 #include "exercises/frmOv2.h"
 #include "exercises/frmOv3.h"
+#include "exercises/frmSendetraening.h"
 #include "settings/SettingsStore.h"
 #include "settings/frmCW.h"
 #include "info/frmAbout.h"
@@ -34,7 +35,7 @@
 
 namespace {
 
-enum class Window { CW, CWTegn, About, Ov1, Ov2, Ov3, Grp5, Modtag, Koch, Statistik, Genkendelse };
+enum class Window { CW, CWTegn, About, Ov1, Ov2, Ov3, Grp5, Modtag, Koch, Statistik, Genkendelse, Send };
 
 struct Rig {
     Settings settings = soundtest::soundSettings(20);
@@ -75,6 +76,10 @@ struct Rig {
                 [store] { return settings::openStoreAt(store); }, dir.filePath(QStringLiteral("s.csv")), &owner);
         case Window::Statistik:
             return std::make_unique<frmStatistik>(dir.filePath(QStringLiteral("tegnstatistik.csv")), &owner);
+        case Window::Send:
+            return std::make_unique<frmSendetraening>(
+                morse, QStringLiteral("PARIS"), [store] { return settings::openStoreAt(store); },
+                dir.filePath(QStringLiteral("send.csv")), &owner);
         }
         return nullptr;
     }
@@ -151,6 +156,9 @@ void SecondaryWindowsTest::frame_data()
         << QStringList{"tblTegn", "chtTegn", "txtAntal", "qt_spinbox_lineedit", "cmdØv", "cmdLuk"};
     QTest::newRow("Genkendelse") << Window::Genkendelse << "Genkendelse" << "cmdStart" << "&Start" << "cmdStart"
         << QStringList{"cboTegn", "txtSvar", "cmdStart", "cmdStop", "cmdLuk", "txtOversigt"};
+    QTest::newRow("Sendetræning") << Window::Send << "Sendetræning" << "cmdStart" << "&Start" << "cmdStart"
+        << QStringList{"keyNøgle", "cmdStart", "cmdStop", "cmdLuk", "cboTilstand", "chkByt", "txtTekst", "tabVisning",
+                       "qt_tabwidget_tabbar", "txtResultat", "chtHåndskrift", "chtFremgang"};
 }
 
 void SecondaryWindowsTest::frame()

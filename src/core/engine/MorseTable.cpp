@@ -121,4 +121,18 @@ std::string_view lookupPattern(QStringView token)
     return {};
 }
 
+QString lookupCharacter(std::string_view pattern)
+{
+    if (pattern.empty() || pattern == " ")
+        return {};
+    for (const Entry &e : kTable) {   // single characters come first in the table
+        if (e.pattern != pattern)
+            continue;
+        if (e.key2 == 0)
+            return QString(QChar(e.key1));
+        return QStringLiteral("<") + QChar(e.key1) + QChar(e.key2) + u'>';
+    }
+    return {};
+}
+
 } // namespace morse

@@ -12,6 +12,7 @@
 #include "KeyFilter.h"
 #include "SecondaryWindow.h"
 #include "main/TextBox.h"
+#include "exercises/ScoreHtml.h"
 
 #include <QChartView>
 #include <QHBoxLayout>
@@ -30,67 +31,18 @@
 #include <cmath>
 
 using namespace receive;
+using exercises::percentText;
 
 namespace {
 
 constexpr double kClientWidth = 11400;    // twips
 constexpr double kClientHeight = 8400;    // twips
-constexpr int kAlignedColumns = 60;       // characters per line of the aligned texts
 constexpr double kFixedPointSize = 10;
 
 const QLocale &danish()
 {
     static const QLocale locale(QLocale::Danish, QLocale::Denmark);
     return locale;
-}
-
-QString percent(double value)
-{
-    return danish().toString(value, 'f', 1) + QStringLiteral(" %");
-}
-
-// The aligned texts as two lines per kAlignedColumns columns: what was sent above,
-// what was copied below; wrong copied characters red, missing ones a grey "_", extra
-// ones struck through.
-QString alignedHtml(const Score &s)
-{
-    QString html = QStringLiteral("<pre style=\"font-family: monospace\">");
-    QString top, bottom;
-    int columns = 0;
-    const auto flush = [&] {
-        html += top + QLatin1Char('\n') + bottom + QStringLiteral("\n\n");
-        top.clear();
-        bottom.clear();
-        columns = 0;
-    };
-    for (const Column &c : s.alignment) {
-        const QString sent = c.step == Step::Extra ? QString() : tokenText(c.sent);
-        const QString copied = c.step == Step::Missing ? QStringLiteral("_") : tokenText(c.copied);
-        const qsizetype width = std::max(sent.size(), copied.size());
-        const QString sentCell = sent.leftJustified(width).toHtmlEscaped();
-        const QString copiedCell = copied.leftJustified(width).toHtmlEscaped();
-        top += sentCell;
-        switch (c.step) {
-        case Step::Correct:
-            bottom += copiedCell;
-            break;
-        case Step::Wrong:
-            bottom += QStringLiteral("<span style=\"color:#d00000; font-weight:bold\">%1</span>").arg(copiedCell);
-            break;
-        case Step::Missing:
-            bottom += QStringLiteral("<span style=\"color:#909090\">%1</span>").arg(copiedCell);
-            break;
-        case Step::Extra:
-            bottom += QStringLiteral("<s style=\"color:#d00000\">%1</s>").arg(copiedCell);
-            break;
-        }
-        columns += int(width);
-        if (columns >= kAlignedColumns && c.sent == kWordGap)
-            flush();
-    }
-    if (columns > 0)
-        flush();
-    return html + QStringLiteral("</pre>");
 }
 
 } // namespace
@@ -361,15 +313,8 @@ void frmModtag::showResult()
         return;
     }
     html += tr("<p><b>Sendt</b> (øverst) og <b>din afskrift</b> (nederst):</p>");
-    html += alignedHtml(s);
-    html += tr("<p>Sendt: %1 tegn. Rigtige: %2. Forkerte: %3. Manglende: %4. Ekstra: %5.<br>"
-               "<b>Nøjagtighed: %6</b></p>")
-                .arg(s.sent)
-                .arg(s.correct)
-                .arg(s.wrong)
-                .arg(s.missing)
-                .arg(s.extra)
-                .arg(percent(s.accuracy()));
+    html += exercises::alignedScoreHtml(s);
+    html += exercises::scoreCountsHtml(s);
     const auto real = settings::realSpeed(QString::number(m_wpm), QString::number(m_farnsworth));
     html += tr("<p>Hastighed: %1 WPM, Farnsworth %2, reel hastighed %3 tegn pr. minut "
                "(%4 ord pr. minut).</p>")
@@ -392,7 +337,7 @@ void frmModtag::showResult()
     txtResultat->setHtml(html);
     ui::announce(*txtResultat, tr("Nøjagtighed %1. Sendt: %2 tegn. Rigtige: %3. Forkerte: %4. "
                                   "Manglende: %5. Ekstra: %6.")
-                                   .arg(percent(s.accuracy()))
+                                   .arg(exercises::percentText(s.accuracy()))
                                    .arg(s.sent)
                                    .arg(s.correct)
                                    .arg(s.wrong)
@@ -405,7 +350,7 @@ void frmModtag::addHistoryRow(const Attempt &a)
     const int r = tblHistorik->rowCount();
     tblHistorik->insertRow(r);
     const QStringList cells = QStringList{danish().toString(a.when, QStringLiteral("dd-MM-yyyy HH:mm"))}
-        + countTexts(a) + QStringList{percent(a.accuracy), a.characters};
+        + countTexts(a) + QStringList{percentText(a.accuracy), a.characters};
     for (int c = 0; c < cells.size(); ++c) {
         auto *item = new QTableWidgetItem(cells[c]);
         if (c > 0 && c < cells.size() - 1)
@@ -430,7 +375,7 @@ void frmModtag::showHistory()
                           tr("Nøjagtighed (%)"), tr("Ingen forsøg endnu"));
     QStringList points;
     for (size_t i = 0; i < m_attempts.size(); ++i)
-        points << tr("forsøg %1: %2").arg(i + 1).arg(percent(m_attempts[i].accuracy));
+        points << tr("forsøg %1: %2").arg(i + 1).arg(exercises::percentText(m_attempts[i].accuracy));
     chtFremgang->setAccessibleDescription(
         m_attempts.empty() ? tr("Ingen forsøg endnu")
                            : tr("Nøjagtighed pr. forsøg, det nyeste sidst: %1").arg(points.join(QStringLiteral(", "))));

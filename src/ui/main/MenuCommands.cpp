@@ -12,6 +12,7 @@
 #include "exercises/frmKoch.h"
 #include "exercises/frmGenkendelse.h"
 #include "exercises/frmStatistik.h"
+#include "exercises/frmSendetraening.h"
 #include "settings/frmCW.h"
 #include "info/HelpWindow.h"
 #include "info/frmAbout.h"
@@ -140,8 +141,15 @@ void frmMain::mnuFunktionerStatistik_Click()
     frmStatistik window(stats::CharacterStats::defaultPath(), this);
     window.exec();
     // "Øv svage tegn" hands its groups over as the exercise windows do.
-    if (const std::optional<QString> text = window.generatedText())
-        m_text1->setText(*text);
+    if (window.generatedText())
+        takeExerciseText(window.generatedText());
+}
+
+void frmMain::mnuFunktionerSend_Click()
+{
+    frmSendetraening window(m_morse, m_text1->Text(), m_openStore, keying::SendHistory::defaultPath(),
+                            this);
+    window.exec();
 }
 
 void frmMain::mnuHjælpIndhold_Click()

@@ -200,6 +200,7 @@ void frmMain::createMenus()
             &frmMain::mnuFunktionerGenkendelse_Click);
     addItem(funktioner, "mnuFunktionerStatistik", tr("S&tatistik..."),
             &frmMain::mnuFunktionerStatistik_Click);
+    addItem(funktioner, "mnuFunktionerSend", tr("&Sendetræning..."), &frmMain::mnuFunktionerSend_Click);
 
     QMenu *hjælp = addMenu("mnuHjælp", tr("&Hjælp"));
     QAction *indhold = addItem(hjælp, "mnuHjælpIndhold", tr("&Indhold..."), &frmMain::mnuHjælpIndhold_Click);

@@ -94,6 +94,7 @@ public:
     void mnuFunktionerKoch_Click();
     void mnuFunktionerGenkendelse_Click();
     void mnuFunktionerStatistik_Click();
+    void mnuFunktionerSend_Click();
     void mnuHjælpIndhold_Click();
     void mnuHjælpSøg_Click();
     void mnuOm_Click();

@@ -1,5 +1,7 @@
 #include "engine/sound_device/SimulatedSoundDevice.h"
 
+#include "engine/sound_device/SimulatedSidetoneStream.h"
+
 #include <QtEndian>
 
 #include <algorithm>
@@ -128,4 +130,11 @@ void SimulatedSoundDevice::failNow()
     m_error = SoundError::ServerLost;
     if (wasOpen && failed)
         failed();
+}
+
+std::unique_ptr<SidetoneStream> SimulatedSoundDevice::makeSidetoneStream()
+{
+    auto stream = std::make_unique<SimulatedSidetoneStream>();
+    m_lastSidetone = stream.get();
+    return stream;
 }

@@ -18,6 +18,9 @@ public:
     void release() override;
     bool isOpen() const override { return m_open; }
     SoundError error() const override { return m_error; }
+    // A SimulatedSidetoneStream; the last one made is lastSidetone() (tests drive it).
+    std::unique_ptr<SidetoneStream> makeSidetoneStream() override;
+    class SimulatedSidetoneStream *lastSidetone() const { return m_lastSidetone; }
 
     // Plays up to `samples` samples while playing, firing notifications as the
     // cursor passes their offsets. Returns the number of samples played.
@@ -41,6 +44,7 @@ public:
     int writeCount() const { return m_writes; }
 
 private:
+    class SimulatedSidetoneStream *m_lastSidetone = nullptr;
     QByteArray m_buffer;
     QByteArray m_played;
     std::vector<int> m_notify;

@@ -4,8 +4,11 @@
 // implementations: the real device (the sound server, through libpulse) and a
 // simulated one whose clock tests drive.
 
+#include "engine/sound_device/SidetoneStream.h"
+
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <span>
 #include <vector>
 
@@ -53,6 +56,10 @@ public:
 
     virtual bool isOpen() const = 0;
     virtual SoundError error() const = 0;
+
+    // A live sidetone stream on the same output (and connection); null: none here.
+    // The stream must be destroyed before the device.
+    virtual std::unique_ptr<SidetoneStream> makeSidetoneStream() { return nullptr; }
 
     // All three are called on the thread that owns the device (the UI thread).
     std::function<void(int index)> notified;   // index into the notification positions

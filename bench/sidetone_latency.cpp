@@ -1,0 +1,133 @@
+// The sending practice's sidetone as a user feels it, on the test display and the
+// private sound server (bench/sound_figures.sh starts both): from the launch of an
+// xdotool key-down of the left lever ("[") on the key area to the first non-silent
+// sample at the null sink's monitor, beside the launch of paplay with a short tone
+// in the same run.
+//
+//   sidetone_latency [runs]
+
+#include "support/SoundCapture.h"
+#include "support/XDriver.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <algorithm>
+#include <cstdio>
+#include <map>
+
+using namespace soundtest;
+using namespace xdriver;
+
+namespace {
+
+const QString kTitle = QStringLiteral("Telvok's Morsetræningsprogram");
+
+void summary(const char *what, std::vector<double> v)
+{
+    if (v.empty()) {
+        std::printf("%-34s no data\n", what);
+        return;
+    }
+    std::sort(v.begin(), v.end());
+    std::printf("%-34s median %6.1f  max %6.1f  min %6.1f ms  (%zu runs)\n", what, v[v.size() / 2],
+                v.back(), v.front(), v.size());
+}
+
+double toFirstSound(Capture &capture, qint64 startNs, int waitMs)
+{
+    waitFor([&] { return capture.firstSound(0) >= 0; }, waitMs);
+    const qint64 first = capture.firstSound(0);
+    return first < 0 ? -1 : double(capture.arrivalNs(first) - startNs) / 1e6;
+}
+
+} // namespace
+
+static int run(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    const int runs = argc > 1 ? std::max(1, QString::fromLocal8Bit(argv[1]).toInt()) : 20;
+    const QString problem = serverProblem();
+    if (!problem.isEmpty() || qEnvironmentVariableIsEmpty("DISPLAY")) {
+        std::fprintf(stderr, "%s\n", problem.isEmpty() ? "DISPLAY is not set" : qPrintable(problem));
+        return 1;
+    }
+    QTemporaryDir home;
+    qputenv("XDG_CONFIG_HOME", home.filePath(QStringLiteral("config")).toLocal8Bit());
+    qputenv("XDG_DATA_HOME", home.filePath(QStringLiteral("data")).toLocal8Bit());
+    QElapsedTimer clock;
+    clock.start();
+    std::map<std::string, std::vector<double>> figures;
+
+    QProcess program;
+    if (!startOnDisplay(program, QStringLiteral(TELVOK_CW), home.path()))
+        return 1;
+    const QString main = findWindow(kTitle);
+    if (main.isEmpty()) {
+        std::fprintf(stderr, "the main window did not appear\n");
+        return 1;
+    }
+    spin(1000);
+    keys(main, {QStringLiteral("alt+k"), QStringLiteral("s")});
+    const QString window = findWindow(QStringLiteral("Sendetræning"), 5000);
+    if (window.isEmpty()) {
+        std::fprintf(stderr, "the sending practice did not open\n");
+        return 1;
+    }
+    spin(500);
+    keys(window, {QStringLiteral("space")});   // Start: the key area has the focus
+    spin(300);
+    for (int i = 0; i < runs; ++i) {
+        Capture capture(clock);
+        if (!capture.start())
+            return 1;
+        spin(50 + (i % 7) * 13);   // vary the phase against the server's blocks
+        QProcess press;
+        const qint64 pressNs = clock.nsecsElapsed();
+        press.start(QStringLiteral("xdotool"), {QStringLiteral("keydown"), QStringLiteral("bracketleft")});
+        const double ms = toFirstSound(capture, pressNs, 3000);
+        if (ms >= 0)
+            figures["key-down -> first sound"].push_back(ms);
+        press.waitForFinished();
+        xdotool({QStringLiteral("keyup"), QStringLiteral("bracketleft")});
+        spin(300);
+        capture.stop();
+    }
+    program.terminate();
+    program.waitForFinished(10000);
+
+    // paplay of a short tone, cold, the same number of times.
+    const QString wav = home.filePath(QStringLiteral("t.wav"));
+    {
+        QFile f(home.filePath(QStringLiteral("t.txt")));
+        if (!f.open(QIODevice::WriteOnly))
+            return 1;
+        f.write("E");
+    }
+    xdriver::run(QStringLiteral(TELVOK_CW_SEND), {QStringLiteral("--wpm"), QStringLiteral("20"),
+                                                  QStringLiteral("-o"), wav, home.filePath(QStringLiteral("t.txt"))});
+    for (int i = 0; i < runs && QFile::exists(wav); ++i) {
+        Capture capture(clock);
+        if (!capture.start())
+            return 1;
+        spin(30 + (i % 7) * 13);
+        QProcess p;
+        const qint64 startNs = clock.nsecsElapsed();
+        p.start(QStringLiteral("paplay"), {wav});
+        const double ms = toFirstSound(capture, startNs, 3000);
+        if (ms >= 0)
+            figures["paplay launch -> first sound"].push_back(ms);
+        p.waitForFinished(10000);
+        capture.stop();
+    }
+    for (const auto &[name, values] : figures)
+        summary(name.c_str(), values);
+    return 0;
+}
+
+int main(int argc, char *argv[])
+{
+    return run(argc, argv);
+}
