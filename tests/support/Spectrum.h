@@ -3,6 +3,7 @@
 
 #include "engine/constants.h"
 
+#include <algorithm>
 #include <cmath>
 #include <complex>
 #include <cstdint>
@@ -75,6 +76,54 @@ inline Spectrum spectrumOf(std::span<const std::int16_t> samples)
     for (size_t k = 0; k <= n / 2; ++k)
         s.power[k] = std::norm(a[k]) * (k == 0 || k == n / 2 ? 1 : 2);
     return s;
+}
+
+// The samples kept only between lo and hi hertz (a brick-wall band-pass).
+inline std::vector<double> bandPass(const std::vector<std::int16_t> &x, double lo, double hi)
+{
+    size_t n = 1;
+    while (n < x.size())
+        n <<= 1;
+    std::vector<std::complex<double>> a(n);
+    for (size_t i = 0; i < x.size(); ++i)
+        a[i] = x[i];
+    fft(a);
+    const double bin = double(morse::kSampleRate) / double(n);
+    for (size_t k = 0; k < n; ++k) {
+        const double f = double(std::min(k, n - k)) * bin;
+        if (f < lo || f > hi)
+            a[k] = 0;
+    }
+    // The inverse through the forward transform of the conjugate.
+    for (auto &v : a)
+        v = std::conj(v);
+    fft(a);
+    std::vector<double> out(x.size());
+    for (size_t i = 0; i < out.size(); ++i)
+        out[i] = a[i].real() / double(n);
+    return out;
+}
+
+// Key-down (1) and key-up (0) samples of the clean sound at least margin samples
+// from any key edge; -1 for the rest.
+inline std::vector<int> keyState(const std::vector<std::int16_t> &clean, int margin)
+{
+    const int n = int(clean.size());
+    std::vector<int> on(clean.size());
+    // On: some sample within a tone period is loud.
+    for (int i = 0; i < n; ++i)
+        for (int j = std::max(0, i - 60); j <= std::min(n - 1, i + 60) && !on[size_t(i)]; ++j)
+            on[size_t(i)] = std::abs(clean[size_t(j)]) > 2000;
+    std::vector<int> state(clean.size(), -1);
+    for (int i = margin; i + margin < n; ++i) {
+        const int v = on[size_t(i)];
+        bool steady = true;
+        for (int j = i - margin; j <= i + margin && steady; j += 8)
+            steady = on[size_t(j)] == v;
+        if (steady)
+            state[size_t(i)] = v;
+    }
+    return state;
 }
 
 } // namespace soundtest

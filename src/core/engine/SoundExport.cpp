@@ -49,7 +49,7 @@ qint64 renderedSamples(const Settings &settings, const QString &text)
 }
 
 Result renderInto(const Settings &settings, const QString &text, QIODevice &device, bool seekable,
-                  SoundFileFormat format, const KeepGoing &keepGoing)
+                  SoundFileFormat format, const KeepGoing &keepGoing, const band::Conditions &conditions)
 {
     // Morse reads the record while it plays; this copy is the rendering's own.
     Settings own = settings;
@@ -74,6 +74,11 @@ Result renderInto(const Settings &settings, const QString &text, QIODevice &devi
     Morse morse(own, std::unique_ptr<SoundDevice>(simulated));
     if (!morse.LavLyd())
         return Result::NotRendered;
+    band::BandConditions band;
+    if (conditions.active) {
+        band.prepare(conditions, own.giTone, own.glVolume);
+        morse.setConditions(&band);
+    }
     bool ended = false;
     morse.transmissionEnded = [&ended] { ended = true; };
     morse.gsCWTekst = text;
@@ -94,7 +99,7 @@ Result renderInto(const Settings &settings, const QString &text, QIODevice &devi
 }
 
 Result exportText(const Settings &settings, const QString &text, const QString &path,
-                  SoundFileFormat format, const KeepGoing &keepGoing)
+                  SoundFileFormat format, const KeepGoing &keepGoing, const band::Conditions &conditions)
 {
     // An over-long WAV is refused before anything is written.
     if (format == SoundFileFormat::Wav
@@ -107,7 +112,7 @@ Result exportText(const Settings &settings, const QString &text, const QString &
     if (!target.open(path))
         return resultFor(target.error());
     const Result result = renderInto(settings, text, *target.device(), !target.isSequential(),
-                                     format, keepGoing);
+                                     format, keepGoing, conditions);
     if (result == Result::WriteFailed) {
         target.failFromDevice();
         return resultFor(target.error());
