@@ -17,6 +17,7 @@
 #include "engine/Cp1252.h"
 #include "engine/SendText.h"
 #include "settings/SettingsStore.h"
+#include "settings/SoundSettings.h"
 
 #include <QCoreApplication>
 
@@ -67,7 +68,9 @@ int run(int argc, char *argv[])
         return fail(error);
 
     Settings settings;
-    settings::HentIndstillinger(*settings::openUserStore(), settings);
+    const std::unique_ptr<settings::Store> store = settings::openUserStore();
+    settings::HentIndstillinger(*store, settings);
+    settings.softRampMs = options->band.rampMs.value_or(settings::loadSoftRampMs(*store));
     if (options->wpm)
         settings.giWPM = qint16(*options->wpm);
     if (options->farnsworth)
@@ -79,8 +82,8 @@ int run(int argc, char *argv[])
 
     const QString text = morse::sendText(cp1252::decode(*bytes));
     if (options->output)
-        return renderToFile(settings, text, *options->output);
-    return playOnDevice(settings, text);
+        return renderToFile(settings, text, *options->output, options->band.conditions);
+    return playOnDevice(settings, text, options->band.conditions);
 }
 
 } // namespace

@@ -116,6 +116,7 @@ std::optional<Options> parseArguments(const QStringList &arguments, QString *err
     parser.addOptions({help, version, output});
     for (const NumberOption &n : numbers)
         parser.addOption(n.option);
+    parser.addOptions(conditionOptions());
 
     ParserMessages danish;
     QCoreApplication::installTranslator(&danish);
@@ -170,6 +171,8 @@ std::optional<Options> parseArguments(const QStringList &arguments, QString *err
         }
         options.*(number.field) = int(n);
     }
+    if (!readConditionOptions(parser, &options.band, error))
+        return std::nullopt;
     return options;
 }
 
@@ -207,7 +210,8 @@ QString helpText()
         .arg(morse::kMaxVolume)
         .arg(program::title())
         .arg(kMaxInputBytes >> 20)
-        .arg(kMaxTone);
+        .arg(kMaxTone)
+        + conditionHelp();
 }
 
 QString seeHelp()

@@ -1,6 +1,8 @@
 #pragma once
 // telvok-cw-send's command line: the options, their Danish help and messages.
 
+#include "ConditionOptions.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -17,6 +19,7 @@ struct Options {
     QString input;              // "-": standard input
     bool help = false;
     bool version = false;
+    ConditionOptions band;
 };
 
 // Parses the whole command line, program name first. On failure *error holds

@@ -31,7 +31,8 @@ QString renderProblem(soundexport::Result result, const FileTarget &target, cons
 
 } // namespace
 
-int renderToFile(Settings &settings, const QString &text, const QString &path)
+int renderToFile(Settings &settings, const QString &text, const QString &path,
+                 const band::Conditions &conditions)
 {
     const SoundFileFormat format = soundfile::formatForName(path);
     // An over-long WAV is refused before anything is written.
@@ -54,7 +55,7 @@ int renderToFile(Settings &settings, const QString &text, const QString &path)
 
     const soundexport::Result result = soundexport::renderInto(
         settings, text, *target.device(), !target.isSequential(), format,
-        [](qint64, qint64) { return !g_signal; });
+        [](qint64, qint64) { return !g_signal; }, conditions);
     if (g_signal)
         return kExitSignalBase + g_signal;     // target's destructor discards the file
     if (result == soundexport::Result::WriteFailed)
