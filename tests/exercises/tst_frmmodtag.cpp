@@ -5,10 +5,14 @@
 #include "support/SoundSamples.h"
 #include "support/TestFiles.h"
 #include "engine/Morse.h"
+#include "exercises/ConditionsBox.h"
 #include "exercises/frmModtag.h"
+#include "settings/ConditionSettings.h"
 #include "main/TextBox.h"
 
+#include <QComboBox>
 #include <QMessageBox>
+#include <QSpinBox>
 #include <QPushButton>
 #include <QTableWidget>
 #include <QTemporaryDir>
@@ -44,6 +48,7 @@ class FrmModtagTest : public QObject {
 private slots:
     void stopCountsWhatWasHeard();
     void unwritableHistoryKeepsAttempt();
+    void conditionsOverTheAttempt();
 };
 
 void FrmModtagTest::stopCountsWhatWasHeard()
@@ -108,6 +113,58 @@ void FrmModtagTest::unwritableHistoryKeepsAttempt()
     window.cmdØv->click();
     QCOMPARE(window.result(), int(QDialog::Accepted));
     QCOMPARE(rig.morse.gsCWTekst, QStringLiteral("<KA><KA><KA>\r\n\r\nCCCCC CCCCC \r\n<AR>"));
+}
+
+// A preset chosen in "Forhold" is stored, lies over the attempt's sound while it
+// plays and is gone from the engine when the attempt ends; a new window shows it.
+void FrmModtagTest::conditionsOverTheAttempt()
+{
+    Rig rig(0, QStringLiteral("PARIS"), QStringLiteral("h.csv"));
+    const QString storePath = rig.dir.filePath(QStringLiteral("store.ini"));
+    frmModtag &window = *rig.window;
+    window.openStore = [storePath] { return settings::openStoreAt(storePath); };
+    window.show();
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+    QVERIFY(!window.grpForhold->spnSN->isEnabled());   // "Ren": nothing to set
+    window.grpForhold->cboForhold->setFocus();
+    QTest::keyClick(window.grpForhold->cboForhold, Qt::Key_Down);
+    QTest::keyClick(window.grpForhold->cboForhold, Qt::Key_Down);   // "Middel"
+    QCOMPARE(window.grpForhold->spnSN->value(), 10);
+    QVERIFY(window.grpForhold->spnSN->isEnabled());
+
+    // Silence between the elements of the clean sound; noise with the conditions.
+    const auto silentSamples = [&rig] {
+        rig.morse.buildElements();
+        Morse::SendState start;
+        start.gsCWTekst = QStringLiteral("E     ");
+        rig.morse.restoreSendState(start);
+        const std::vector<std::int16_t> sound = soundtest::renderHalves(rig.morse);
+        return std::count(sound.begin(), sound.end(), std::int16_t(0));
+    };
+    const auto cleanZeros = silentSamples();
+    window.cmdStart->click();
+    QVERIFY(silentSamples() < cleanZeros / 10);
+    window.sendingEnded(true);
+    QCOMPARE(silentSamples(), cleanZeros);
+
+    auto store = settings::openStoreAt(storePath);
+    const band::Conditions stored = settings::loadConditions(*store);
+    QVERIFY(stored.active);
+    QCOMPARE(stored.snrDb, 10.0);
+    QCOMPARE(stored.filterHz, 500);
+    window.close();
+
+    // The next window (after "Øv fejlene" too) starts from the stored conditions.
+    QTemporaryDir config;
+    qputenv("XDG_CONFIG_HOME", config.path().toUtf8());
+    QVERIFY(settings::saveConditions(*settings::openUserStore(), stored));
+    Rig again(0, QStringLiteral("PARIS"), QStringLiteral("h2.csv"));
+    QCOMPARE(again.window->grpForhold->cboForhold->currentIndex(), 2);
+    QCOMPARE(again.window->grpForhold->conditions(1), [&] {
+        band::Conditions c = stored;
+        c.seed = 1;
+        return c;
+    }());
 }
 
 QTEST_MAIN(FrmModtagTest)

@@ -1,5 +1,12 @@
 #include "exercises/frmModtag.h"
 
+#include "exercises/ConditionsBox.h"
+#include "settings/ConditionSettings.h"
+
+#include <QComboBox>
+#include <QRandomGenerator>
+#include <QSpinBox>
+
 #include "program/ProgramInfo.h"
 #include "engine/Cp1252.h"
 #include "engine/Morse.h"
@@ -156,6 +163,9 @@ frmModtag::frmModtag(Morse &morse, ReceiveTransmitter transmitter, QString histo
     top->addLayout(buttons);
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(top, 2);
+    grpForhold = new ConditionsBox(this);
+    grpForhold->setConditions(settings::loadConditions(*openStore()));
+    layout->addWidget(grpForhold);
     layout->addWidget(tabVisning, 3);
     layout->addWidget(lblHistorik);
 
@@ -164,7 +174,15 @@ frmModtag::frmModtag(Morse &morse, ReceiveTransmitter transmitter, QString histo
     setTabOrder(cmdStop, cmdRet);
     setTabOrder(cmdRet, cmdØv);
     setTabOrder(cmdØv, cmdLuk);
-    setTabOrder(cmdLuk, tabVisning);
+    // The conditions sit between the buttons and the tabs, on screen and for Tab.
+    QWidget *previous = cmdLuk;
+    for (QWidget *w : std::initializer_list<QWidget *>{grpForhold->cboForhold, grpForhold->spnSN,
+                                                       grpForhold->cboFilter, grpForhold->cboQSB,
+                                                       grpForhold->spnQRM, grpForhold->cboQRN}) {
+        setTabOrder(previous, w);
+        previous = w;
+    }
+    setTabOrder(previous, tabVisning);
 
     connect(cmdStart, &QPushButton::clicked, this, &frmModtag::cmdStart_Click);
     connect(cmdStop, &QPushButton::clicked, this, &frmModtag::cmdStop_Click);
@@ -194,6 +212,11 @@ frmModtag::frmModtag(Morse &morse, ReceiveTransmitter transmitter, QString histo
     cmdStart->setFocus();
 }
 
+frmModtag::~frmModtag()
+{
+    m_morse.setConditions(nullptr);
+}
+
 void frmModtag::updateButtons()
 {
     cmdStart->setEnabled(!m_sending);
@@ -218,7 +241,18 @@ void frmModtag::cmdStart_Click()
     m_wpm = m_morse.settings().giWPM;
     m_farnsworth = m_morse.settings().giFarnsworth;
     txtAfskrift->setText(QString());
+    // Every attempt its own noise and stations; the conditions as they are now.
+    const band::Conditions conditions = grpForhold->conditions(QRandomGenerator::global()->generate64());
+    if (grpForhold->changed()) {
+        if (!settings::saveConditions(*openStore(), conditions))
+            lblHistorik->setText(tr("Forholdene kunne ikke gemmes i indstillingerne."));
+        lblHistorik->setVisible(!lblHistorik->text().isEmpty());
+        grpForhold->clearChanged();
+    }
+    m_band.prepare(conditions, m_morse.settings().giTone, m_morse.settings().glVolume);
+    m_morse.setConditions(conditions.active ? &m_band : nullptr);
     if (!m_transmitter.start()) {
+        m_morse.setConditions(nullptr);
         updateButtons();
         return;
     }
@@ -249,6 +283,7 @@ void frmModtag::sendingEnded(bool playedOut)
     if (!m_sending)
         return;
     m_sending = false;
+    m_morse.setConditions(nullptr);
     if (playedOut || m_synthesisDone) {
         m_sentUpTo = m_sentText.size();
         m_heard = playedOut ? -1 : m_progress[0];
