@@ -238,14 +238,11 @@ void BandConditions::prepare(const Conditions &conditions, int toneHz, int volum
 
 double BandConditions::fadeDraw()
 {
-    // The fading draws from its own stream so that the noise stays the same.
-    double u = 0, v = 0, s = 0;
-    do {
-        u = 2 * m_fadeRng.uniform() - 1;
-        v = 2 * m_fadeRng.uniform() - 1;
-        s = u * u + v * v;
-    } while (s >= 1 || s == 0);
-    return u * std::sqrt(-2 * std::log(s) / s);
+    // The fading draws from its own stream so that the noise stays the same; the
+    // low-passes behind make the sum of four uniforms Gaussian, as for the noise.
+    const std::uint64_t x = m_fadeRng.next();
+    const auto sum = double((x & 0xFFFF) + ((x >> 16) & 0xFFFF) + ((x >> 32) & 0xFFFF) + (x >> 48));
+    return (sum - 4 * 65535 / 2.0) * (1.7320508075688772 / 65536);
 }
 
 double BandConditions::fadeAt()
@@ -255,7 +252,7 @@ double BandConditions::fadeAt()
     m_fadeI2 += a * (m_fadeI1 - m_fadeI2);
     m_fadeQ1 += a * (fadeDraw() - m_fadeQ1);
     m_fadeQ2 += a * (m_fadeQ1 - m_fadeQ2);
-    const double r = std::hypot(m_fadeI2, m_fadeQ2) * m_fadeNorm;
+    const double r = std::sqrt(m_fadeI2 * m_fadeI2 + m_fadeQ2 * m_fadeQ2) * m_fadeNorm;
     return 1 - m_conditions.qsbDepth * (1 - std::min(r, 1.0));
 }
 
