@@ -75,7 +75,7 @@ void FrmModtagTest::stopCountsWhatWasHeard()
     QCOMPARE(window.tblHistorik->rowCount(), 1);
     const QByteArray rows = testfiles::readAll(rig.dir.filePath(QStringLiteral("h.csv")));
     QVERIFY(rows.contains(",20,3,"));
-    QVERIFY(rows.trimmed().endsWith(",7,6,1,0,0,85.7,ABCDEFGHIJKLMNO"));
+    QVERIFY(rows.trimmed().endsWith(",7,6,1,0,0,85.7,ABCDEFGHIJKLMNO,"));   // clean: no conditions
 
     // Typed on after the stop: "&Ret" scores again and replaces the row.
     QTest::keyClick(window.txtAfskrift, Qt::Key_Backspace);
@@ -146,6 +146,8 @@ void FrmModtagTest::conditionsOverTheAttempt()
     QVERIFY(silentSamples() < cleanZeros / 10);
     window.sendingEnded(true);
     QCOMPARE(silentSamples(), cleanZeros);
+    // The attempt's row names its conditions as the options that play them again.
+    QVERIFY(testfiles::readAll(rig.dir.filePath(QStringLiteral("h.csv"))).contains(",--snr 10 --filter 500 --seed "));
 
     auto store = settings::openStoreAt(storePath);
     const band::Conditions stored = settings::loadConditions(*store);

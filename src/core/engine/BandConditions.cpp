@@ -5,6 +5,8 @@
 #include "engine/MorseTable.h"
 #include "engine/constants.h"
 
+#include <QStringList>
+
 #include <algorithm>
 #include <cmath>
 #include <numbers>
@@ -123,6 +125,21 @@ bool parseStatic(QStringView text, Static *s)
         }
     }
     return false;
+}
+
+QString optionText(const Conditions &c)
+{
+    if (!c.active)
+        return {};
+    QStringList parts{QStringLiteral("--snr %1").arg(c.snrDb), QStringLiteral("--filter %1").arg(c.filterHz)};
+    if (c.qsb != Fading::None)
+        parts << QStringLiteral("--qsb %1:%2").arg(fadingName(c.qsb)).arg(c.qsbDepth);
+    if (c.qrm > 0)
+        parts << QStringLiteral("--qrm %1").arg(c.qrm);
+    if (c.qrn != Static::None)
+        parts << QStringLiteral("--qrn %1").arg(staticName(c.qrn));
+    parts << QStringLiteral("--seed %1").arg(c.seed);
+    return parts.join(u' ');
 }
 
 double BandConditions::Rng::uniform()

@@ -56,6 +56,10 @@ QString staticName(Static s);
 bool parseFading(QStringView text, Fading *f);
 bool parseStatic(QStringView text, Static *s);
 
+// The conditions as telvok-cw-send's options ("--snr 10 --filter 500 --seed 7"),
+// which play the same sound again; empty when inactive.
+QString optionText(const Conditions &c);
+
 class BandConditions {
 public:
     BandConditions();

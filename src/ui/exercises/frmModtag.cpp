@@ -131,11 +131,11 @@ frmModtag::frmModtag(Morse &morse, ReceiveTransmitter transmitter, QString histo
     tabVisning = new QTabWidget(this);
     txtResultat = new QTextBrowser(tabVisning);
     txtResultat->setObjectName(QStringLiteral("txtResultat"));
-    tblHistorik = new QTableWidget(0, 11, tabVisning);
+    tblHistorik = new QTableWidget(0, 12, tabVisning);
     tblHistorik->setObjectName(QStringLiteral("tblHistorik"));
     tblHistorik->setHorizontalHeaderLabels(
         {tr("Tidspunkt"), tr("WPM"), tr("Farnsworth"), tr("Tegn/min"), tr("Sendt"), tr("Rigtige"),
-         tr("Forkerte"), tr("Manglende"), tr("Ekstra"), tr("Nøjagtighed"), tr("Tegn")});
+         tr("Forkerte"), tr("Manglende"), tr("Ekstra"), tr("Nøjagtighed"), tr("Tegn"), tr("Forhold")});
     tblHistorik->setEditTriggers(QAbstractItemView::NoEditTriggers);
     tblHistorik->setSelectionBehavior(QAbstractItemView::SelectRows);
     tblHistorik->verticalHeader()->setVisible(false);
@@ -343,6 +343,7 @@ void frmModtag::scoreAttempt()
     a.extra = m_score->extra;
     a.accuracy = m_score->accuracy();
     a.characters = characterSet(QStringView(m_sentText).left(m_sentUpTo));
+    a.conditions = band::optionText(m_band.conditions());
 
     const bool again = m_recorded;
     const bool saved = again ? m_history.replaceLast(a) : m_history.append(a);
@@ -407,10 +408,10 @@ void frmModtag::addHistoryRow(const Attempt &a)
     const int r = tblHistorik->rowCount();
     tblHistorik->insertRow(r);
     const QStringList cells = QStringList{danish().toString(a.when, QStringLiteral("dd-MM-yyyy HH:mm"))}
-        + countTexts(a) + QStringList{percent(a.accuracy), a.characters};
+        + countTexts(a) + QStringList{percent(a.accuracy), a.characters, a.conditions};
     for (int c = 0; c < cells.size(); ++c) {
         auto *item = new QTableWidgetItem(cells[c]);
-        if (c > 0 && c < cells.size() - 1)
+        if (c > 0 && c < cells.size() - 2)
             item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
         tblHistorik->setItem(r, c, item);
     }
