@@ -2,6 +2,8 @@
 // stop, Escape as Stop and as Luk, an attempt kept on screen when its history row
 // cannot be written, and the groups of "Øv fejlene".
 
+#include "support/FileDialogs.h"
+#include "support/ModalDriver.h"
 #include "support/SoundSamples.h"
 #include "support/TestFiles.h"
 #include "engine/Morse.h"
@@ -147,7 +149,29 @@ void FrmModtagTest::conditionsOverTheAttempt()
     window.sendingEnded(true);
     QCOMPARE(silentSamples(), cleanZeros);
     // The attempt's row names its conditions as the options that play them again.
-    QVERIFY(testfiles::readAll(rig.dir.filePath(QStringLiteral("h.csv"))).contains(",--snr 10 --filter 500 --seed "));
+    const QByteArray row = testfiles::readAll(rig.dir.filePath(QStringLiteral("h.csv")));
+    const qsizetype at = row.indexOf(",--snr 10 --filter 500 --seed ");
+    QVERIFY(at > 0);
+    band::Conditions heard = band::bounded({.active = true, .snrDb = 10});
+    bool seedOk = false;
+    heard.seed = QString::fromUtf8(row.mid(at)).section(u' ', 5, 5).section(u'\n', 0, 0).trimmed().toULongLong(&seedOk);
+    QVERIFY(seedOk);
+
+    // "Gem lyd..." writes that sound again, noise and all, sample for sample.
+    QVERIFY(window.cmdGemLyd->isEnabled());
+    const QString wav = rig.dir.filePath(QStringLiteral("forsøg.wav"));
+    ModalDriver driver;
+    driver.then(answerFileDialog(wav));
+    window.cmdGemLyd->click();
+    QVERIFY(driver.done());
+    Settings own = rig.settings;
+    Morse replay(own, nullptr);
+    replay.buildElements();
+    band::BandConditions conditions;
+    conditions.prepare(heard, own.giTone, own.glVolume);
+    replay.setConditions(&conditions);
+    replay.gsCWTekst = QStringLiteral("PARIS ");
+    QVERIFY(soundtest::toSamples(testfiles::readAll(wav).mid(44)) == soundtest::renderHalves(replay));
 
     auto store = settings::openStoreAt(storePath);
     const band::Conditions stored = settings::loadConditions(*store);

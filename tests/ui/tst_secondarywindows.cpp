@@ -126,7 +126,7 @@ void SecondaryWindowsTest::frame_data()
         << QStringList{"cmdØvelse", "cmdLuk", "txtAntal", "txtTegn"};
     QTest::newRow("Modtagetræning") << Window::Modtag << "Modtagetræning" << "cmdStart" << "&Start"
                                     << "cmdStart"
-        << QStringList{"txtAfskrift", "cmdStart", "cmdStop", "cmdRet", "cmdØv", "cmdLuk", "cboForhold",
+        << QStringList{"txtAfskrift", "cmdStart", "cmdStop", "cmdRet", "cmdØv", "cmdGemLyd", "cmdLuk", "cboForhold",
                        "spnSN", "qt_spinbox_lineedit", "cboFilter", "cboQSB", "spnQRM", "qt_spinbox_lineedit",
                        "cboQRN", "qt_tabwidget_tabbar",
                        "txtResultat", "tblHistorik", "chtFremgang"};

@@ -1,6 +1,7 @@
 #include "exercises/frmModtag.h"
 
 #include "exercises/ConditionsBox.h"
+#include "main/AudioExport.h"
 #include "settings/ConditionSettings.h"
 
 #include <QComboBox>
@@ -125,6 +126,9 @@ frmModtag::frmModtag(Morse &morse, ReceiveTransmitter transmitter, QString histo
     cmdStop = button(tr("Sto&p"), "cmdStop");
     cmdRet = button(tr("&Ret"), "cmdRet");
     cmdØv = button(tr("&Øv fejlene"), "cmdØv");
+    cmdGemLyd = button(tr("&Gem lyd..."), "cmdGemLyd");
+    cmdGemLyd->setToolTip(tr("Gem forsøgets lyd med forholdene i en lydfil"));
+    m_audio = new AudioExport(*this);
     cmdLuk = button(tr("&Luk"), "cmdLuk");
     cmdStart->setDefault(true);
 
@@ -152,7 +156,7 @@ frmModtag::frmModtag(Morse &morse, ReceiveTransmitter transmitter, QString histo
     lblHistorik->setWordWrap(true);
 
     auto *buttons = new QVBoxLayout;
-    for (QPushButton *b : {cmdStart, cmdStop, cmdRet, cmdØv, cmdLuk})
+    for (QPushButton *b : {cmdStart, cmdStop, cmdRet, cmdØv, cmdGemLyd, cmdLuk})
         buttons->addWidget(b);
     buttons->addStretch();
     auto *copyColumn = new QVBoxLayout;
@@ -173,7 +177,8 @@ frmModtag::frmModtag(Morse &morse, ReceiveTransmitter transmitter, QString histo
     setTabOrder(cmdStart, cmdStop);
     setTabOrder(cmdStop, cmdRet);
     setTabOrder(cmdRet, cmdØv);
-    setTabOrder(cmdØv, cmdLuk);
+    setTabOrder(cmdØv, cmdGemLyd);
+    setTabOrder(cmdGemLyd, cmdLuk);
     // The conditions sit between the buttons and the tabs, on screen and for Tab.
     QWidget *previous = cmdLuk;
     for (QWidget *w : std::initializer_list<QWidget *>{grpForhold->cboForhold, grpForhold->spnSN,
@@ -188,6 +193,7 @@ frmModtag::frmModtag(Morse &morse, ReceiveTransmitter transmitter, QString histo
     connect(cmdStop, &QPushButton::clicked, this, &frmModtag::cmdStop_Click);
     connect(cmdRet, &QPushButton::clicked, this, &frmModtag::cmdRet_Click);
     connect(cmdØv, &QPushButton::clicked, this, &frmModtag::cmdØv_Click);
+    connect(cmdGemLyd, &QPushButton::clicked, this, &frmModtag::cmdGemLyd_Click);
     connect(cmdLuk, &QPushButton::clicked, this, &QDialog::reject);
 
     txtResultat->setHtml(tr("<p>Tryk <b>Start</b>, og skriv det, du hører, i feltet ovenfor. "
@@ -224,6 +230,15 @@ void frmModtag::updateButtons()
     cmdRet->setEnabled(!m_sending && m_recorded);
     cmdØv->setEnabled(!m_sending && m_score && m_score->hasErrors()
                       && !m_score->wrongCharacters().isEmpty());
+    cmdGemLyd->setEnabled(!m_sending && m_score.has_value());
+}
+
+// The attempt's whole text as it was heard, conditions and their seed included.
+void frmModtag::cmdGemLyd_Click()
+{
+    if (m_sending || !m_score)
+        return;
+    m_audio->saveAs(m_sentText, m_morse.settings(), QString(), m_band.conditions());
 }
 
 void frmModtag::cmdStart_Click()

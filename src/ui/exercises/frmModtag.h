@@ -23,6 +23,7 @@ class QTabWidget;
 class QTextBrowser;
 class TextBox;
 class ConditionsBox;
+class AudioExport;
 
 // How the window sends through the main window, as "&TX" does.
 struct ReceiveTransmitter {
@@ -52,6 +53,7 @@ public:
     QPushButton *cmdStop;
     QPushButton *cmdRet;
     QPushButton *cmdØv;
+    QPushButton *cmdGemLyd;
     QPushButton *cmdLuk;
     QTabWidget *tabVisning;
     QTextBrowser *txtResultat;
@@ -71,6 +73,7 @@ private:
     void cmdStop_Click();
     void cmdRet_Click();
     void cmdØv_Click();
+    void cmdGemLyd_Click();
     void scoreAttempt();
     void showResult();
     void showHistory();
@@ -92,5 +95,6 @@ private:
     int m_wpm = 0;
     int m_farnsworth = 0;
     std::optional<receive::Score> m_score;
+    AudioExport *m_audio;
     band::BandConditions m_band;       // the attempt's conditions, laid over its sound
 };

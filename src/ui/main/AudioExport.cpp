@@ -47,11 +47,12 @@ QString soundTime(qint64 samples)
 
 AudioExport::AudioExport(QWidget &owner) : QObject(&owner), m_owner(owner) {}
 
-void AudioExport::saveAs(const QString &text, const Settings &settings, const QString &textFileName)
+void AudioExport::saveAs(const QString &text, const Settings &settings, const QString &textFileName,
+                         const band::Conditions &conditions)
 {
     const QString path = askFileName(textFileName);
     if (!path.isEmpty())
-        exportTo(path, text, settings);
+        exportTo(path, text, settings, conditions);
 }
 
 QString AudioExport::askFileName(const QString &textFileName)
@@ -104,7 +105,8 @@ QString AudioExport::askFileName(const QString &textFileName)
     }
 }
 
-soundexport::Result AudioExport::exportTo(const QString &path, const QString &text, const Settings &settings)
+soundexport::Result AudioExport::exportTo(const QString &path, const QString &text, const Settings &settings,
+                                          const band::Conditions &conditions)
 {
     using soundexport::Result;
     const QString sendText = morse::sendText(text);
@@ -118,7 +120,7 @@ soundexport::Result AudioExport::exportTo(const QString &path, const QString &te
             done = d;
             total = t;
             return !cancelled;
-        });
+        }, conditions);
     }));
 
     QEventLoop loop;
