@@ -150,9 +150,9 @@ void Morse::LavElementer()
     std::copy_n(giSinus.begin() + ptrdiff_t(d - 1), d, giStreg2.begin());
     std::copy_n(giSinus.begin() + ptrdiff_t(2 * d - 1), d, giStreg3.begin());
 
-    // Soft keying: raised-cosine edges instead of the linear ramp.
-    // The dash's thirds then follow the wave without repeating its seam sample: at
-    // full amplitude that one-sample phase step is itself a faint click.
+    // Soft keying: raised-cosine edges instead of the linear ramp, and a dash whose
+    // thirds follow the wave without repeating the seam sample (at full amplitude
+    // that one-sample phase step is itself a faint click).
     if (const int n = keying::edgeSamples(m_settings.softRampMs, glPriklen); n > 0) {
         std::copy_n(giSinus.begin() + ptrdiff_t(d), d, giStreg2.begin());
         std::copy_n(giSinus.begin() + ptrdiff_t(2 * d), d, giStreg3.begin());
