@@ -21,6 +21,7 @@
 #include "engine/SendText.h"
 #include "engine/TextFile.h"
 #include "settings/SettingsStore.h"
+#include "settings/SoundSettings.h"
 
 #include <QCoreApplication>
 
@@ -153,7 +154,9 @@ int run(int argc, char *argv[])
         return fail(error);
 
     Settings settings;
-    settings::HentIndstillinger(*settings::openUserStore(), settings);
+    const std::unique_ptr<settings::Store> store = settings::openUserStore();
+    settings::HentIndstillinger(*store, settings);
+    settings.softRampMs = options->band.rampMs.value_or(settings::loadSoftRampMs(*store));
     if (options->wpm)
         settings.giWPM = qint16(*options->wpm);
     if (options->farnsworth)
@@ -182,8 +185,8 @@ int run(int argc, char *argv[])
 #endif
     }
     if (options->output)
-        return renderToFile(settings, text, *options->output);
-    return playOnDevice(settings, text);
+        return renderToFile(settings, text, *options->output, options->band.conditions);
+    return playOnDevice(settings, text, options->band.conditions);
 }
 
 } // namespace

@@ -2,18 +2,23 @@
 // stop, Escape as Stop and as Luk, an attempt kept on screen when its history row
 // cannot be written, and the groups of "Øv fejlene".
 
+#include "support/FileDialogs.h"
 #include "support/ModalDriver.h"
 #include "support/SoundSamples.h"
 #include "support/TestFiles.h"
 #include "engine/Morse.h"
+#include "exercises/ConditionsBox.h"
 #include "exercises/frmModtag.h"
+#include "settings/ConditionSettings.h"
 #include "main/TextBox.h"
 
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QLabel>
+#include <QComboBox>
 #include <QMessageBox>
+#include <QSpinBox>
 #include <QPushButton>
 #include <QTableWidget>
 #include <QTemporaryDir>
@@ -56,6 +61,7 @@ private slots:
     void unreadableHistory_data();
     void unreadableHistory();
     void statisticsBesideHistory();
+    void conditionsOverTheAttempt();
 };
 
 void FrmModtagTest::stopCountsWhatWasHeard()
@@ -82,7 +88,7 @@ void FrmModtagTest::stopCountsWhatWasHeard()
     QCOMPARE(window.tblHistorik->rowCount(), 1);
     const QByteArray rows = testfiles::readAll(rig.dir.filePath(QStringLiteral("h.csv")));
     QVERIFY(rows.contains(",20,3,"));
-    QVERIFY(rows.trimmed().endsWith(",7,6,1,0,0,85.7,ABCDEFGHIJKLMNO"));
+    QVERIFY(rows.trimmed().endsWith(",7,6,1,0,0,85.7,ABCDEFGHIJKLMNO,"));   // clean: no conditions
 
     // Typed on after the stop: "&Ret" scores again and replaces the row.
     QTest::keyClick(window.txtAfskrift, Qt::Key_Backspace);
@@ -185,6 +191,80 @@ void FrmModtagTest::statisticsBesideHistory()
     QVERIFY2(messages[0].contains(QStringLiteral("statistikken")), qPrintable(messages[0]));
     QCOMPARE(window.score()->correct, 5);
     QCOMPARE(window.tblHistorik->rowCount(), 2);
+}
+
+// A preset chosen in "Forhold" is stored, lies over the attempt's sound while it
+// plays and is gone from the engine when the attempt ends; a new window shows it.
+void FrmModtagTest::conditionsOverTheAttempt()
+{
+    Rig rig(0, QStringLiteral("PARIS"), QStringLiteral("h.csv"));
+    const QString storePath = rig.dir.filePath(QStringLiteral("store.ini"));
+    frmModtag &window = *rig.window;
+    window.openStore = [storePath] { return settings::openStoreAt(storePath); };
+    window.show();
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+    QVERIFY(!window.grpForhold->spnSN->isEnabled());   // "Ren": nothing to set
+    window.grpForhold->cboForhold->setFocus();
+    QTest::keyClick(window.grpForhold->cboForhold, Qt::Key_Down);
+    QTest::keyClick(window.grpForhold->cboForhold, Qt::Key_Down);   // "Middel"
+    QCOMPARE(window.grpForhold->spnSN->value(), 10);
+    QVERIFY(window.grpForhold->spnSN->isEnabled());
+
+    // Silence between the elements of the clean sound; noise with the conditions.
+    const auto silentSamples = [&rig] {
+        rig.morse.buildElements();
+        rig.morse.setText(QStringLiteral("E     "));
+        const std::vector<std::int16_t> sound = soundtest::renderHalves(rig.morse);
+        return std::count(sound.begin(), sound.end(), std::int16_t(0));
+    };
+    const auto cleanZeros = silentSamples();
+    window.cmdStart->click();
+    QVERIFY(silentSamples() < cleanZeros / 10);
+    window.sendingEnded(true);
+    QCOMPARE(silentSamples(), cleanZeros);
+    // The attempt's row names its conditions as the options that play them again.
+    const QByteArray row = testfiles::readAll(rig.dir.filePath(QStringLiteral("h.csv")));
+    const qsizetype at = row.indexOf(",--snr 10 --filter 500 --seed ");
+    QVERIFY(at > 0);
+    band::Conditions heard = band::bounded({.active = true, .snrDb = 10});
+    bool seedOk = false;
+    heard.seed = QString::fromUtf8(row.mid(at)).section(u' ', 5, 5).section(u'\n', 0, 0).trimmed().toULongLong(&seedOk);
+    QVERIFY(seedOk);
+
+    // "Gem lyd..." writes that sound again, noise and all, sample for sample.
+    QVERIFY(window.cmdGemLyd->isEnabled());
+    const QString wav = rig.dir.filePath(QStringLiteral("forsøg.wav"));
+    ModalDriver driver;
+    driver.then(answerFileDialog(wav));
+    window.cmdGemLyd->click();
+    QVERIFY(driver.done());
+    Settings own = rig.settings;
+    Morse replay(own, nullptr);
+    replay.buildElements();
+    band::BandConditions conditions;
+    conditions.prepare(heard, own.giTone, own.glVolume);
+    replay.setConditions(&conditions);
+    replay.setText(QStringLiteral("PARIS "));
+    QVERIFY(soundtest::toSamples(testfiles::readAll(wav).mid(44)) == soundtest::renderHalves(replay));
+
+    auto store = settings::openStoreAt(storePath);
+    const band::Conditions stored = settings::loadConditions(*store);
+    QVERIFY(stored.active);
+    QCOMPARE(stored.snrDb, 10.0);
+    QCOMPARE(stored.filterHz, 500);
+    window.close();
+
+    // The next window (after "Øv fejlene" too) starts from the stored conditions.
+    QTemporaryDir config;
+    qputenv("XDG_CONFIG_HOME", config.path().toUtf8());
+    QVERIFY(settings::saveConditions(*settings::openUserStore(), stored));
+    Rig again(0, QStringLiteral("PARIS"), QStringLiteral("h2.csv"));
+    QCOMPARE(again.window->grpForhold->cboForhold->currentIndex(), 2);
+    QCOMPARE(again.window->grpForhold->conditions(1), [&] {
+        band::Conditions c = stored;
+        c.seed = 1;
+        return c;
+    }());
 }
 
 QTEST_MAIN(FrmModtagTest)

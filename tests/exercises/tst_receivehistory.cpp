@@ -42,6 +42,7 @@ private slots:
     void appendReadBack();
     void failures_data();
     void failures();
+    void olderFileWithoutConditions();
 };
 
 void ReceiveHistoryTest::appendReadBack()
@@ -152,6 +153,27 @@ void ReceiveHistoryTest::failures()
         QCOMPARE(after.size(), before.size());
     if (kind == QLatin1String("blocked"))
         QCOMPARE(testfiles::readAll(dir.filePath(QStringLiteral("blocked"))), QByteArray("x"));
+}
+
+// A file from before the conditions column: its header and rows still read, and a
+// new row with conditions goes behind them.
+void ReceiveHistoryTest::olderFileWithoutConditions()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("h.csv"));
+    QVERIFY(testfiles::writeFile(path, "tidspunkt,wpm,farnsworth,tegn_pr_minut,sendt,rigtige,forkerte,"
+                                       "manglende,ekstra,noejagtighed_pct,tegn\n"
+                                       "2026-03-01T20:15:07,20,3,73,50,40,1,9,2,76.9,ABC\n"));
+    ReceiveHistory history(path);
+    Attempt heard = attempt(45, QStringLiteral("E"));
+    heard.conditions = QStringLiteral("--snr -3 --filter 250 --qrm 2 --seed 18446744073709551615");
+    QVERIFY(history.append(heard));
+    const ReceiveHistory::Contents c = history.read();
+    QCOMPARE(c.skipped, 0);
+    QCOMPARE(c.attempts.size(), size_t(2));
+    QCOMPARE(c.attempts[0].characters, QStringLiteral("ABC"));
+    QCOMPARE(c.attempts[0].conditions, QString());
+    QCOMPARE(c.attempts[1].conditions, heard.conditions);
 }
 
 QTEST_GUILESS_MAIN(ReceiveHistoryTest)

@@ -3,6 +3,7 @@
 
 #include "program/ProgramInfo.h"
 #include "engine/Cp1252.h"
+#include "engine/BandConditions.h"
 #include "engine/Morse.h"
 #include "engine/constants.h"
 #include "support/SoundSamples.h"
@@ -24,6 +25,7 @@
 #endif
 
 Q_DECLARE_METATYPE(Settings)
+Q_DECLARE_METATYPE(band::Conditions)
 
 namespace {
 
@@ -139,6 +141,8 @@ private slots:
     void interruptedWhileReadingLeavesNoFile();
     void ctrlCStopsSound();
     void noSoundDevice();
+    void conditionsInWav_data();
+    void conditionsInWav();
 
 private:
     std::unique_ptr<QTemporaryDir> m_dir;
@@ -217,6 +221,20 @@ void CwSendTest::rejectsBadArguments_data()
     row("output folder missing", {o, QStringLiteral("{dir}/ingen/ud.wav"), in},
         QStringLiteral("mappen findes ikke"));
     row("output is a folder", {o, QStringLiteral("{dir}"), in}, QStringLiteral("det er en mappe"));
+    row("snr below -15", {o, out, QStringLiteral("--snr=-16"), in}, QStringLiteral("--snr skal være et tal fra -15"));
+    row("snr as text", {o, out, QStringLiteral("--snr"), QStringLiteral("lav"), in}, QStringLiteral("ikke \"lav\""));
+    row("filter not offered", {o, out, QStringLiteral("--filter"), QStringLiteral("300"), in},
+        QStringLiteral("--filter skal være 250, 500, 1000 eller 2400"));
+    row("unknown fading", {o, out, QStringLiteral("--qsb"), QStringLiteral("wobble"), in},
+        QStringLiteral("--qsb skal være slow, fast eller flutter"));
+    row("fading deeper than 1", {o, out, QStringLiteral("--qsb=fast:1.5"), in}, QStringLiteral("--qsb skal være"));
+    row("four stations", {o, out, QStringLiteral("--qrm"), QStringLiteral("4"), in},
+        QStringLiteral("--qrm skal være et helt tal fra 0 til 3"));
+    row("unknown static", {o, out, QStringLiteral("--qrn=loud"), in}, QStringLiteral("--qrn skal være light eller heavy"));
+    row("negative seed", {o, out, QStringLiteral("--seed=-1"), in}, QStringLiteral("--seed skal være"));
+    row("ramp 0 ms", {o, out, QStringLiteral("--ramp"), QStringLiteral("0"), in},
+        QStringLiteral("--ramp skal være et helt tal fra 1 til 10 ms"));
+    row("ramp 11 ms", {o, out, QStringLiteral("--ramp=11"), in}, QStringLiteral("ikke \"11\""));
     // 6000 zeros at 3 WPM: 132 000 dot lengths of 35 280 bytes, more than 4 GB.
     row("sound too long for WAV", {o, out, QStringLiteral("--wpm"), QStringLiteral("3"), QStringLiteral("{long}")},
         QStringLiteral("for lang til en WAV-fil"));
@@ -256,7 +274,8 @@ void CwSendTest::helpAndVersion()
 {
     const Run help = runTool(config(), {QStringLiteral("--help")});
     QCOMPARE(help.exitCode, 0);
-    for (const char *option : {"--wpm", "--farnsworth", "--tone", "--volume", "--output", "130"})
+    for (const char *option : {"--wpm", "--farnsworth", "--tone", "--volume", "--output", "130", "--snr",
+                               "--filter", "--qsb", "--qrm", "--qrn", "--seed", "--ramp"})
         QVERIFY2(help.out.contains(option), option);
     QVERIFY(help.err.isEmpty());
 
@@ -298,6 +317,15 @@ void CwSendTest::wavMatchesEngine_data()
     QTest::newRow("prosigns and lower-case Danish letters")
         << QByteArray("<ka> r\xe6kke \xf8 \xe5 <ar>") << QStringList() << QByteArray()
         << soundtest::soundSettings(20, 800, 10000, 0) << QString() << QString();
+    Settings soft = soundtest::soundSettings(20, 800, 10000, 0);
+    soft.softRampMs = 5;
+    QTest::newRow("soft keying from the store")
+        << QByteArray("PARIS") << QStringList() << QByteArray("WPM=20\n[Lyd]\nBlodNogling=True\n") << soft
+        << QString() << QString();
+    soft.softRampMs = 8;
+    QTest::newRow("--ramp beats the store")
+        << QByteArray("PARIS") << QStringList({"--ramp", "8"}) << QByteArray("[Lyd]\nBlodNogling=False\n") << soft
+        << QString() << QString();
     QTest::newRow("empty input") << QByteArray() << QStringList() << QByteArray()
                                  << soundtest::soundSettings(20, 800, 10000, 0) << QString() << QString();
     QTest::newRow("every byte value") << allBytes() << QStringList({"--wpm", "40"}) << QByteArray()
@@ -550,6 +578,58 @@ void CwSendTest::noSoundDevice()
     QCOMPARE(r.exitCode, 2);
     QCOMPARE(r.err.count(u'\n'), 1);   // one message, no library warnings
     QVERIFY2(r.err.startsWith(QLatin1String("telvok-cw-send: Lydkort findes ikke.")), qPrintable(r.err));
+}
+
+void CwSendTest::conditionsInWav_data()
+{
+    QTest::addColumn<QStringList>("options");
+    QTest::addColumn<band::Conditions>("conditions");
+    band::Conditions c;
+    c.active = true;
+    c.snrDb = 3;
+    QTest::newRow("S/N only") << QStringList({"--snr", "3"}) << c;
+    c.snrDb = -2.5;
+    c.filterHz = 250;
+    c.qsb = band::Fading::Slow;
+    c.qsbDepth = 0.4;
+    c.qrm = 2;
+    c.qrn = band::Static::Heavy;
+    c.seed = 99;
+    QTest::newRow("everything")
+        << QStringList({"--snr=-2.5", "--filter", "250", "--qsb", "slow:0.4", "--qrm", "2", "--qrn", "heavy",
+                        "--seed", "99"})
+        << c;
+    band::Conditions quiet;
+    quiet.active = true;
+    quiet.snrDb = band::kMaxSnrDb;
+    quiet.qrm = 1;
+    QTest::newRow("one station, no --snr") << QStringList({"--qrm", "1"}) << quiet;
+}
+
+// The file holds the engine's sound with the conditions over it, byte for byte;
+// another seed gives another file.
+void CwSendTest::conditionsInWav()
+{
+    QFETCH(QStringList, options);
+    QFETCH(band::Conditions, conditions);
+    QVERIFY(testfiles::writeFile(path(QStringLiteral("in.txt")), "cq test"));
+    const QString out = path(QStringLiteral("out.wav"));
+    const Run r = runTool(config(), options + QStringList({"-o", out, path(QStringLiteral("in.txt"))}));
+    QVERIFY2(r.exitCode == 0, qPrintable(r.err));
+    const QByteArray data = wavData(readAll(out));
+
+    Settings s = soundtest::soundSettings(20);
+    Morse m(s, nullptr);
+    m.buildElements();
+    band::BandConditions band;
+    band.prepare(conditions, s.giTone, s.glVolume);
+    m.setConditions(&band);
+    m.setText(QStringLiteral("CQ TEST "));
+    QVERIFY(soundtest::toSamples(data) == soundtest::renderHalves(m));
+
+    const Run other = runTool(config(), options + QStringList({"--seed", "12345", "-o", out, path(QStringLiteral("in.txt"))}));
+    QCOMPARE(other.exitCode, 0);
+    QVERIFY(wavData(readAll(out)) != data);
 }
 
 QTEST_GUILESS_MAIN(CwSendTest)

@@ -32,6 +32,7 @@
 #include <QChartView>
 #include <QPushButton>
 #include <QStatusBar>
+#include <QComboBox>
 #include <QTest>
 #include <QTextBrowser>
 
@@ -115,7 +116,15 @@ struct Walk {
         if (!iface || !iface->isValid() || iface->state().invisible)
             return;
         if (QWidget *w = widgetOf(iface); w && w != window) {
-            const QString name = iface->text(QAccessible::Name).trimmed();
+            QString name = iface->text(QAccessible::Name).trimmed();
+            if (qobject_cast<QComboBox *>(w)) {
+                // On Unix a drop-down list answers its current item as its name; a
+                // screen reader names it by its accessible name or its label.
+                name = w->accessibleName().trimmed();
+                const auto labels = iface->relations(QAccessible::Label);
+                if (name.isEmpty() && !labels.isEmpty())
+                    name = labels.first().first->text(QAccessible::Name).remove(u'&').trimmed();
+            }
             if (iface->state().focusable) {
                 if (name.isEmpty())
                     problems << label(*w) + QStringLiteral(" has no name");
@@ -132,6 +141,9 @@ struct Walk {
             }
             if (iface->role() == QAccessible::Grouping && !name.isEmpty())
                 titles << name;
+            // A drop-down list's hidden popup is part of it, named by its current item.
+            if (qobject_cast<QComboBox *>(w))
+                return;
         }
         for (int i = 0; i < iface->childCount(); ++i)
             visit(iface->child(i), titles);

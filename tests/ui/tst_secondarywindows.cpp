@@ -145,7 +145,9 @@ void SecondaryWindowsTest::frame_data()
         << QStringList{"cmdØvelse", "cmdLuk", "txtAntal", "txtTegn"};
     QTest::newRow("Modtagetræning") << Window::Modtag << "Modtagetræning" << "cmdStart" << "&Start"
                                     << "cmdStart"
-        << QStringList{"txtAfskrift", "cmdStart", "cmdStop", "cmdRet", "cmdØv", "cmdLuk", "qt_tabwidget_tabbar",
+        << QStringList{"txtAfskrift", "cmdStart", "cmdStop", "cmdRet", "cmdØv", "cmdGemLyd", "cmdLuk", "cboForhold",
+                       "spnSN", "qt_spinbox_lineedit", "cboFilter", "cboQSB", "spnQRM", "qt_spinbox_lineedit",
+                       "cboQRN", "qt_tabwidget_tabbar",
                        "txtResultat", "tblHistorik", "chtFremgang"};
     QTest::newRow("Koch-kursus") << Window::Koch << "Koch-kursus" << "cmdStart" << "&Start" << "cmdStart"
         << QStringList{"cboRaekkefoelge", "txtEgen", "txtLektion", "qt_spinbox_lineedit", "txtMinutter",

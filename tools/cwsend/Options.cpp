@@ -53,6 +53,7 @@ void addOptions(QCommandLineParser &parser)
     parser.addOptions({kHelp, kVersion, kOutput});
     for (const NumberOption &number : kNumbers)
         parser.addOption(numberOption(number));
+    parser.addOptions(conditionOptions());
 }
 
 // Why the parser refused the command line, naming the argument as the user wrote
@@ -189,6 +190,8 @@ std::optional<Options> parseArguments(const QStringList &arguments,
         }
         options.*(number.field) = int(n);
     }
+    if (!readConditionOptions(parser, &options.band, error))
+        return std::nullopt;
     return options;
 }
 
@@ -231,7 +234,8 @@ QString helpText()
         .arg(morse::kMaxVolume)
         .arg(program::title())
         .arg(kMaxInputBytes >> 20)
-        .arg(kMaxTone);
+        .arg(kMaxTone)
+        + conditionHelp();
 }
 
 QString seeHelp()

@@ -1,6 +1,8 @@
 #pragma once
 // telvok-cw-send's command line: the options, their Danish help and messages.
 
+#include "ConditionOptions.h"
+
 #include <QByteArray>
 #include <QList>
 #include <QString>
@@ -22,6 +24,7 @@ struct Options {
     QByteArray nativeInput;
     bool help = false;
     bool version = false;
+    ConditionOptions band;
 };
 
 // Parses the whole command line, program name first; nativeArguments are the same

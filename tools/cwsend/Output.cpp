@@ -7,13 +7,15 @@
 
 namespace cwsend {
 
-int renderToFile(Settings &settings, const QString &text, const QString &path)
+int renderToFile(Settings &settings, const QString &text, const QString &path,
+                 const band::Conditions &conditions)
 {
     // From here a signal stops the export (which removes its temporary file), also
     // while a FIFO waits for its reader.
     g_exitAtOnce = 0;
     const FileResult result = soundexport::exportText(settings, text, path, soundfile::formatForName(path),
-                                                      [](qint64, qint64) { return !g_signal; });
+                                                      [](qint64, qint64) { return !g_signal; },
+                                                      conditions);
     if (g_signal)
         return kExitSignalBase + g_signal;
     if (!result.ok())

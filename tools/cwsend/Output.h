@@ -1,6 +1,7 @@
 #pragma once
 // telvok-cw-send's file output: the transmission rendered into a sound file.
 
+#include "engine/BandConditions.h"
 #include "settings/Settings.h"
 
 #include <QString>
@@ -11,6 +12,7 @@ namespace cwsend {
 // file is replaced only when the whole sound is written; a device or FIFO gets it
 // in place. Returns the exit status (a failure or an interruption leaves no partial
 // regular file).
-int renderToFile(Settings &settings, const QString &text, const QString &path);
+int renderToFile(Settings &settings, const QString &text, const QString &path,
+                 const band::Conditions &conditions = {});
 
 } // namespace cwsend

@@ -34,9 +34,15 @@ QString soundProblem(SoundError error)
 
 } // namespace
 
-int playOnDevice(Settings &settings, const QString &text)
+int playOnDevice(Settings &settings, const QString &text, const band::Conditions &conditions)
 {
     Morse morse(settings, std::make_unique<PulseSoundDevice>());
+    // Prepared before the first fill: the fills only run the filters.
+    band::BandConditions band;
+    if (conditions.active) {
+        band.prepare(conditions, settings.giTone, settings.glVolume);
+        morse.setConditions(&band);
+    }
     if (!morse.LavLyd()) {
         const QString reason = soundProblem(morse.error());
         return fail(CwSend::tr("Lydkort findes ikke.") + (reason.isEmpty() ? QString() : u' ' + reason)

@@ -1,5 +1,7 @@
 #include "engine/Morse.h"
 
+#include "engine/BandConditions.h"
+#include "engine/Keying.h"
 #include "engine/MorseTable.h"
 
 #include <algorithm>
@@ -74,6 +76,9 @@ void Morse::setText(const QString &text)
     gvTegnPos = 0;
     gvSymbolPos = 0;
     gscwtegn = {};
+    // Read from its start: nothing of the last text's symbols carries over.
+    gvSymbol = 0;
+    glCWSlat = 0;
 }
 
 qint32 Morse::dotLength(int wpm)
@@ -141,6 +146,18 @@ void Morse::LavElementer()
     std::copy_n(giSinus.begin() + ptrdiff_t(d - 1), d, giStreg2.begin());
     std::copy_n(giSinus.begin() + ptrdiff_t(2 * d - 1), d, giStreg3.begin());
 
+    // Soft keying: raised-cosine edges instead of the linear ramp, and a dash whose
+    // thirds follow the wave without repeating the seam sample (at full amplitude
+    // that one-sample phase step is itself a faint click).
+    if (const int n = keying::edgeSamples(m_settings.softRampMs, glPriklen); n > 0) {
+        std::copy_n(giSinus.begin() + ptrdiff_t(d), d, giStreg2.begin());
+        std::copy_n(giSinus.begin() + ptrdiff_t(2 * d), d, giStreg3.begin());
+        keying::shapeRise(giStreg1, n);
+        keying::shapeRise(giPrik, n);
+        keying::shapeFall(giStreg3, glPriklen, n);
+        keying::shapeFall(giPrik, glPriklen, n);
+        return;
+    }
     const auto ramp = [](std::int16_t v, double factor) {
         return static_cast<std::int16_t>(std::floor(double(v) / kRampSamples * factor));
     };
@@ -233,6 +250,8 @@ bool Morse::FyldDel(int half)
         if (gvSymbol != kSymEnd)
             more = true;
     }
+    if (m_conditions)
+        m_conditions->process(std::span<std::int16_t>(image + start, size_t(kHalfSamples)));
     if (m_device && m_hasBuffer)
         m_device->write(half * kHalfBytes, std::span<const std::int16_t>(image + start, size_t(kHalfSamples)));
     return more;

@@ -14,6 +14,8 @@
 #include <string_view>
 #include <vector>
 
+namespace band { class BandConditions; }
+
 class Morse {
 public:
     // The settings record is read on every build (speed, tone, volume) and on every
@@ -43,6 +45,10 @@ public:
 
     // Builds only the dot length and the elements, without a device (tests, tools).
     void buildElements();
+
+    // Band conditions laid over every half after its synthesis; null (the default):
+    // the clean sound. The engine does not own them.
+    void setConditions(band::BandConditions *conditions) { m_conditions = conditions; }
 
     // --- Transmission --------------------------------------------------------------
     // Fills both halves and starts looping playback of gsCWTekst. False without a buffer.
@@ -105,6 +111,8 @@ private:
     bool m_sending = false;
     bool m_finishing = false;
     bool m_lastFillMore[2] = {false, false};
+
+    band::BandConditions *m_conditions = nullptr;
 
     // The engine's state, under the program's established names.
     QString gsCWTekst;              // the text being sent

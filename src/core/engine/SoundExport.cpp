@@ -27,7 +27,8 @@ qint64 renderedSamples(const Settings &settings, const QString &text)
 }
 
 FileResult renderInto(const Settings &settings, const QString &text, QIODevice &device, bool seekable,
-                  SoundFileFormat format, const KeepGoing &keepGoing)
+                      SoundFileFormat format, const KeepGoing &keepGoing,
+                      const band::Conditions &conditions)
 {
     // Morse reads the record while it plays; this copy is the rendering's own.
     Settings own = settings;
@@ -41,6 +42,11 @@ FileResult renderInto(const Settings &settings, const QString &text, QIODevice &
     Morse morse(own, std::unique_ptr<SoundDevice>(simulated));
     if (!morse.LavLyd())
         return notRendered;
+    band::BandConditions band;
+    if (conditions.active) {
+        band.prepare(conditions, own.giTone, own.glVolume);
+        morse.setConditions(&band);
+    }
     bool ended = false;
     morse.transmissionEnded = [&ended] { ended = true; };
     morse.setText(text);
@@ -62,7 +68,8 @@ FileResult renderInto(const Settings &settings, const QString &text, QIODevice &
 }
 
 FileResult exportText(const Settings &settings, const QString &text, const QString &path,
-                      SoundFileFormat format, const KeepGoing &keepGoing)
+                      SoundFileFormat format, const KeepGoing &keepGoing,
+                      const band::Conditions &conditions)
 {
     // An over-long WAV is refused before anything is written.
     if (format == SoundFileFormat::Wav
@@ -78,7 +85,7 @@ FileResult exportText(const Settings &settings, const QString &text, const QStri
     if (!target.open(path, waiting))
         return target.result();
     const FileResult result = renderInto(settings, text, *target.device(), !target.isSequential(),
-                                         format, keepGoing);
+                                         format, keepGoing, conditions);
     if (!result.ok()) {
         target.cancel();
         return result;

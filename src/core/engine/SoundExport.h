@@ -3,6 +3,7 @@
 // on a simulated device, half by half, encoded as it plays, into a file that
 // replaces the target only when it is complete.
 
+#include "engine/BandConditions.h"
 #include "engine/FileResult.h"
 #include "engine/SoundFile.h"
 #include "settings/Settings.h"
@@ -26,14 +27,17 @@ using KeepGoing = std::function<bool(qint64 samplesDone, qint64 samplesTotal)>;
 
 // Renders text into an open, empty device (seekable: see SoundFileWriter). Anything
 // but Done leaves a partial stream on the device.
+// Band conditions, when active, are laid over the clean sound as it plays.
 FileResult renderInto(const Settings &settings, const QString &text, QIODevice &device, bool seekable,
-                  SoundFileFormat format, const KeepGoing &keepGoing = {});
+                      SoundFileFormat format, const KeepGoing &keepGoing = {},
+                      const band::Conditions &conditions = {});
 
 // Sends text (upper case, as the send button hands it over) with settings' speed,
 // spacing, tone and volume into path in format: the one export sequence of the
 // window and telvok-cw-send. Anything but Done leaves no file of its own behind
 // and whatever was at path untouched (a device or FIFO may have part of it).
 FileResult exportText(const Settings &settings, const QString &text, const QString &path,
-                  SoundFileFormat format, const KeepGoing &keepGoing = {});
+                      SoundFileFormat format, const KeepGoing &keepGoing = {},
+                      const band::Conditions &conditions = {});
 
 } // namespace soundexport

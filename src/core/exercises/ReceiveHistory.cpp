@@ -21,7 +21,7 @@
 namespace receive {
 namespace {
 
-constexpr int kFieldCount = 11;
+constexpr int kFieldCount = 12;
 
 using csv::quoted;
 using csv::splitFields;
@@ -46,7 +46,7 @@ QString ReceiveHistory::defaultPath()
 QString ReceiveHistory::header()
 {
     return QStringLiteral("tidspunkt,wpm,farnsworth,tegn_pr_minut,sendt,rigtige,forkerte,"
-                          "manglende,ekstra,noejagtighed_pct,tegn");
+                          "manglende,ekstra,noejagtighed_pct,tegn,forhold");
 }
 
 QStringList countTexts(const Attempt &a)
@@ -61,15 +61,17 @@ QByteArray ReceiveHistory::row(const Attempt &a)
 {
     const QStringList fields = QStringList{a.when.toString(Qt::ISODate)} + countTexts(a)
         + QStringList{QString::number(a.accuracy, 'f', 1),   // QString::number never localises
-                      quoted(a.characters)};
+                      quoted(a.characters), quoted(a.conditions)};
     return (fields.join(u',') + QStringLiteral("\n")).toUtf8();
 }
 
 bool ReceiveHistory::parseRow(QStringView line, Attempt &a)
 {
     const QStringList f = splitFields(line);
-    if (f.size() != kFieldCount)
+    // Rows written before the conditions column have one field less.
+    if (f.size() != kFieldCount && f.size() != kFieldCount - 1)
         return false;
+    a.conditions = f.value(kFieldCount - 1);
     a.when = QDateTime::fromString(f[0], Qt::ISODate);
     bool ok = a.when.isValid();
     ok = ok && readInt(f[1], a.wpm) && readInt(f[2], a.farnsworth) && readInt(f[3], a.cpm)
@@ -98,7 +100,7 @@ ReceiveHistory::Contents ReceiveHistory::read() const
             line.chop(1);
         if (line.trimmed().isEmpty())
             continue;
-        if (first && line == header()) {
+        if (first && (line == header() || line == header().section(u',', 0, kFieldCount - 2))) {
             first = false;
             continue;
         }

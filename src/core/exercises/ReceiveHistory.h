@@ -24,6 +24,7 @@ struct Attempt {
     int extra = 0;
     double accuracy = 0;   // per cent, written with one decimal
     QString characters;    // the set of characters the text used
+    QString conditions;    // band conditions as telvok-cw-send options; empty: clean
 };
 
 // The eight whole numbers of an attempt, wpm to extra, as plain digits in the

@@ -14,6 +14,7 @@ struct Settings {
     QString gsN;
     QString gsT;
     std::array<QString, 8> gsTekst;   // "Tekst1" .. "Tekst8"
+    int softRampMs = 0;        // raised-cosine key edges in ms; 0: the 25-sample ramp
 
     bool operator==(const Settings &) const = default;
 };

@@ -2,6 +2,14 @@
 
 #include "exercises/AccuracyChart.h"
 #include "exercises/CharacterStats.h"
+#include "exercises/ConditionsBox.h"
+#include "main/AudioExport.h"
+#include "settings/ConditionSettings.h"
+
+#include <QComboBox>
+#include <QRandomGenerator>
+#include <QSpinBox>
+
 #include "program/ProgramInfo.h"
 #include "engine/Cp1252.h"
 #include "engine/Morse.h"
@@ -73,17 +81,20 @@ frmModtag::frmModtag(Morse &morse, ReceiveTransmitter transmitter, QString histo
     cmdStop = button(tr("Sto&p"), "cmdStop");
     cmdRet = button(tr("&Ret"), "cmdRet");
     cmdØv = button(tr("&Øv fejlene"), "cmdØv");
+    cmdGemLyd = button(tr("&Gem lyd..."), "cmdGemLyd");
+    cmdGemLyd->setToolTip(tr("Gem forsøgets lyd med forholdene i en lydfil"));
+    m_audio = new AudioExport(*this);
     cmdLuk = button(tr("&Luk"), "cmdLuk");
     cmdStart->setDefault(true);
 
     tabVisning = new QTabWidget(this);
     txtResultat = new QTextBrowser(tabVisning);
     txtResultat->setObjectName(QStringLiteral("txtResultat"));
-    tblHistorik = new QTableWidget(0, 11, tabVisning);
+    tblHistorik = new QTableWidget(0, 12, tabVisning);
     tblHistorik->setObjectName(QStringLiteral("tblHistorik"));
     tblHistorik->setHorizontalHeaderLabels(
         {tr("Tidspunkt"), tr("WPM"), tr("Farnsworth"), tr("Tegn/min"), tr("Sendt"), tr("Rigtige"),
-         tr("Forkerte"), tr("Manglende"), tr("Ekstra"), tr("Nøjagtighed"), tr("Tegn")});
+         tr("Forkerte"), tr("Manglende"), tr("Ekstra"), tr("Nøjagtighed"), tr("Tegn"), tr("Forhold")});
     tblHistorik->setEditTriggers(QAbstractItemView::NoEditTriggers);
     tblHistorik->setSelectionBehavior(QAbstractItemView::SelectRows);
     tblHistorik->verticalHeader()->setVisible(false);
@@ -109,7 +120,7 @@ frmModtag::frmModtag(Morse &morse, ReceiveTransmitter transmitter, QString histo
     lblHistorik->setWordWrap(true);
 
     auto *buttons = new QVBoxLayout;
-    for (QPushButton *b : {cmdStart, cmdStop, cmdRet, cmdØv, cmdLuk})
+    for (QPushButton *b : {cmdStart, cmdStop, cmdRet, cmdØv, cmdGemLyd, cmdLuk})
         buttons->addWidget(b);
     buttons->addStretch();
     auto *copyColumn = new QVBoxLayout;
@@ -120,6 +131,9 @@ frmModtag::frmModtag(Morse &morse, ReceiveTransmitter transmitter, QString histo
     top->addLayout(buttons);
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(top, 2);
+    grpForhold = new ConditionsBox(this);
+    grpForhold->setConditions(settings::loadConditions(*openStore()));
+    layout->addWidget(grpForhold);
     layout->addWidget(tabVisning, 3);
     layout->addWidget(lblHistorik);
 
@@ -127,13 +141,23 @@ frmModtag::frmModtag(Morse &morse, ReceiveTransmitter transmitter, QString histo
     setTabOrder(cmdStart, cmdStop);
     setTabOrder(cmdStop, cmdRet);
     setTabOrder(cmdRet, cmdØv);
-    setTabOrder(cmdØv, cmdLuk);
-    setTabOrder(cmdLuk, tabVisning);
+    setTabOrder(cmdØv, cmdGemLyd);
+    setTabOrder(cmdGemLyd, cmdLuk);
+    // The conditions sit between the buttons and the tabs, on screen and for Tab.
+    QWidget *previous = cmdLuk;
+    for (QWidget *w : std::initializer_list<QWidget *>{grpForhold->cboForhold, grpForhold->spnSN,
+                                                       grpForhold->cboFilter, grpForhold->cboQSB,
+                                                       grpForhold->spnQRM, grpForhold->cboQRN}) {
+        setTabOrder(previous, w);
+        previous = w;
+    }
+    setTabOrder(previous, tabVisning);
 
     connect(cmdStart, &QPushButton::clicked, this, &frmModtag::cmdStart_Click);
     connect(cmdStop, &QPushButton::clicked, this, &frmModtag::cmdStop_Click);
     connect(cmdRet, &QPushButton::clicked, this, &frmModtag::cmdRet_Click);
     connect(cmdØv, &QPushButton::clicked, this, &frmModtag::cmdØv_Click);
+    connect(cmdGemLyd, &QPushButton::clicked, this, &frmModtag::cmdGemLyd_Click);
     connect(cmdLuk, &QPushButton::clicked, this, &QDialog::reject);
 
     txtResultat->setHtml(tr("<p>Tryk <b>Start</b>, og skriv det, du hører, i feltet ovenfor. "
@@ -158,6 +182,11 @@ frmModtag::frmModtag(Morse &morse, ReceiveTransmitter transmitter, QString histo
     cmdStart->setFocus();
 }
 
+frmModtag::~frmModtag()
+{
+    m_morse.setConditions(nullptr);
+}
+
 void frmModtag::updateButtons()
 {
     cmdStart->setEnabled(!m_sending);
@@ -165,6 +194,15 @@ void frmModtag::updateButtons()
     cmdRet->setEnabled(!m_sending && m_recorded);
     cmdØv->setEnabled(!m_sending && m_score && m_score->hasErrors()
                       && !m_score->wrongCharacters().isEmpty());
+    cmdGemLyd->setEnabled(!m_sending && m_score.has_value());
+}
+
+// The attempt's whole text as it was heard, conditions and their seed included.
+void frmModtag::cmdGemLyd_Click()
+{
+    if (m_sending || !m_score)
+        return;
+    m_audio->saveAs(m_sentText, m_morse.settings(), QString(), m_band.conditions());
 }
 
 void frmModtag::cmdStart_Click()
@@ -182,7 +220,18 @@ void frmModtag::cmdStart_Click()
     m_wpm = m_morse.settings().giWPM;
     m_farnsworth = m_morse.settings().giFarnsworth;
     txtAfskrift->setText(QString());
+    // Every attempt its own noise and stations; the conditions as they are now.
+    const band::Conditions conditions = grpForhold->conditions(QRandomGenerator::global()->generate64());
+    if (grpForhold->changed()) {
+        if (!settings::saveConditions(*openStore(), conditions))
+            lblHistorik->setText(tr("Forholdene kunne ikke gemmes i indstillingerne."));
+        lblHistorik->setVisible(!lblHistorik->text().isEmpty());
+        grpForhold->clearChanged();
+    }
+    m_band.prepare(conditions, m_morse.settings().giTone, m_morse.settings().glVolume);
+    m_morse.setConditions(conditions.active ? &m_band : nullptr);
     if (!m_transmitter.start()) {
+        m_morse.setConditions(nullptr);
         updateButtons();
         return;
     }
@@ -213,6 +262,7 @@ void frmModtag::sendingEnded(bool playedOut)
     if (!m_sending)
         return;
     m_sending = false;
+    m_morse.setConditions(nullptr);
     if (playedOut || m_synthesisDone) {
         m_sentUpTo = m_sentText.size();
         m_heard = playedOut ? -1 : m_progress[0];
@@ -272,6 +322,7 @@ void frmModtag::scoreAttempt()
     a.extra = m_score->extra;
     a.accuracy = m_score->accuracy();
     a.characters = characterSet(QStringView(m_sentText).left(m_sentUpTo));
+    a.conditions = band::optionText(m_band.conditions());
 
     const bool again = m_recorded;
     const FileResult saved = again ? m_history.replaceLast(a) : m_history.append(a);
@@ -350,10 +401,10 @@ void frmModtag::addHistoryRow(const Attempt &a)
     const int r = tblHistorik->rowCount();
     tblHistorik->insertRow(r);
     const QStringList cells = QStringList{danish().toString(a.when, QStringLiteral("dd-MM-yyyy HH:mm"))}
-        + countTexts(a) + QStringList{percentText(a.accuracy), a.characters};
+        + countTexts(a) + QStringList{percentText(a.accuracy), a.characters, a.conditions};
     for (int c = 0; c < cells.size(); ++c) {
         auto *item = new QTableWidgetItem(cells[c]);
-        if (c > 0 && c < cells.size() - 1)
+        if (c > 0 && c < cells.size() - 2)
             item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
         tblHistorik->setItem(r, c, item);
     }

@@ -3,9 +3,11 @@
 // learner's copy, scores it, keeps the history of attempts and can make groups of the
 // characters that went wrong.
 
+#include "engine/BandConditions.h"
 #include "exercises/CopyScore.h"
 #include "exercises/ExerciseWindow.h"
 #include "exercises/ReceiveHistory.h"
+#include "settings/SettingsStore.h"
 
 #include <QDialog>
 
@@ -20,6 +22,8 @@ class QTableWidget;
 class QTabWidget;
 class QTextBrowser;
 class TextBox;
+class ConditionsBox;
+class AudioExport;
 
 // How the window sends through the main window, as "&TX" does.
 struct ReceiveTransmitter {
@@ -32,6 +36,7 @@ class frmModtag : public QDialog {
     Q_OBJECT
 public:
     frmModtag(Morse &morse, ReceiveTransmitter transmitter, QString historyPath, QWidget *owner);
+    ~frmModtag() override;
 
     // The main window's sending reports: after each notification the characters of
     // the text synthesised so far; the end, played out or stopped.
@@ -49,12 +54,16 @@ public:
     QPushButton *cmdStop;
     QPushButton *cmdRet;
     QPushButton *cmdØv;
+    QPushButton *cmdGemLyd;
     QPushButton *cmdLuk;
     QTabWidget *tabVisning;
     QTextBrowser *txtResultat;
     QTableWidget *tblHistorik;
     QChartView *chtFremgang;
     QLabel *lblHistorik;
+    ConditionsBox *grpForhold;
+    // Where the "Forhold" section is read and, once changed, written.
+    settings::StoreOpener openStore = settings::openUserStore;
 
 protected:
     // Escape and the close button: Stop while sending, otherwise close.
@@ -65,6 +74,7 @@ private:
     void cmdStop_Click();
     void cmdRet_Click();
     void cmdØv_Click();
+    void cmdGemLyd_Click();
     void scoreAttempt();
     void showResult();
     void showHistory();
@@ -87,4 +97,6 @@ private:
     int m_wpm = 0;
     int m_farnsworth = 0;
     std::optional<receive::Score> m_score;
+    AudioExport *m_audio;
+    band::BandConditions m_band;       // the attempt's conditions, laid over its sound
 };

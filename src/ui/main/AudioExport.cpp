@@ -48,11 +48,12 @@ QString soundTime(qint64 samples)
 
 AudioExport::AudioExport(QWidget &owner) : QObject(&owner), m_owner(owner) {}
 
-void AudioExport::saveAs(const QString &text, const Settings &settings, const QString &textFileName)
+void AudioExport::saveAs(const QString &text, const Settings &settings, const QString &textFileName,
+                         const band::Conditions &conditions)
 {
     const QString path = askFileName(textFileName);
     if (!path.isEmpty())
-        exportTo(path, text, settings);
+        exportTo(path, text, settings, conditions);
 }
 
 QString AudioExport::askFileName(const QString &textFileName)
@@ -112,7 +113,8 @@ QString AudioExport::askFileName(const QString &textFileName)
     }
 }
 
-FileResult AudioExport::exportTo(const QString &path, const QString &text, const Settings &settings)
+FileResult AudioExport::exportTo(const QString &path, const QString &text, const Settings &settings,
+                                 const band::Conditions &conditions)
 {
     const QString sendText = morse::sendText(text);
     const SoundFileFormat format = soundfile::formatForName(path);
@@ -125,7 +127,7 @@ FileResult AudioExport::exportTo(const QString &path, const QString &text, const
             done = d;
             total = t;
             return !cancelled;
-        });
+        }, conditions);
     }));
 
     QEventLoop loop;

@@ -18,13 +18,16 @@ public:
 
     // The dialog, then exportTo(). textFileName (the current text file, may be
     // empty) suggests the name.
-    void saveAs(const QString &text, const Settings &settings, const QString &textFileName);
+    // Band conditions, when active, are laid over the sound (the receiving practice).
+    void saveAs(const QString &text, const Settings &settings, const QString &textFileName,
+                const band::Conditions &conditions = {});
 
     // Renders the whole text, upper case with one space appended, into path in the
     // format its extension names. On failure nothing of it is left, the file at path
     // is as it was, and a message says why; Cancel ends it silently, also while a
     // FIFO waits for its reader.
-    FileResult exportTo(const QString &path, const QString &text, const Settings &settings);
+    FileResult exportTo(const QString &path, const QString &text, const Settings &settings,
+                        const band::Conditions &conditions = {});
 
     // Work that takes longer shows the progress dialog; until then the window
     // takes no input.

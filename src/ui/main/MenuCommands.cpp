@@ -13,6 +13,7 @@
 #include "exercises/frmGenkendelse.h"
 #include "exercises/frmStatistik.h"
 #include "exercises/frmSendetraening.h"
+#include "settings/SoundSettings.h"
 #include "settings/frmCW.h"
 #include "info/HelpWindow.h"
 #include "info/frmAbout.h"
@@ -31,6 +32,18 @@ void frmMain::mnuIndstillingerIndstil_Click()
 {
     frmCW window(m_morse, m_openStore, this);
     window.exec();
+}
+
+void frmMain::mnuIndstillingerBlød_Click()
+{
+    const bool on = m_blød->isChecked();
+    const std::unique_ptr<settings::Store> store = m_openStore();
+    if (!settings::saveSoftKeying(*store, on))
+        QMessageBox::critical(this, program::title(), tr("Indstillingerne kunne ikke gemmes."));
+    m_settings.softRampMs = on ? settings::storedRampMs(*store) : 0;
+    // The edges are part of the elements: they take effect through a rebuild.
+    if (m_morse.hasBuffer() && !m_morse.LavLyd())
+        QMessageBox::critical(this, program::title(), tr("Lydkort findes ikke."));
 }
 
 void frmMain::mnuFunktionerOv1_Click()

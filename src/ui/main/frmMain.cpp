@@ -13,6 +13,7 @@
 #include "main/TextBox.h"
 #include "main/WindowPlacement.h"
 #include "main/frmAfslut.h"
+#include "settings/SoundSettings.h"
 
 #include <QAction>
 #include <QApplication>
@@ -71,6 +72,8 @@ frmMain::frmMain(std::unique_ptr<SoundDevice> device, settings::StoreOpener open
     const std::unique_ptr<settings::Store> store = m_openStore();
     applyWindowSettings(settings::loadWindowSettings(*store));
     settings::HentIndstillinger(*store, m_settings);
+    m_settings.softRampMs = settings::loadSoftRampMs(*store);
+    m_blød->setChecked(m_settings.softRampMs > 0);
 }
 
 frmMain::~frmMain()
@@ -185,6 +188,9 @@ void frmMain::createMenus()
     addItem(indstillinger, "mnuIndstilllingerFont", tr("&Font..."), &frmMain::mnuIndstilllingerFont_Click);
     addItem(indstillinger, "mnuIndstillingerIndstil", tr("&Indstil CW..."),
             &frmMain::mnuIndstillingerIndstil_Click);
+    m_blød = addItem(indstillinger, "mnuIndstillingerBlød", tr("&Blød nøgling"),
+                     &frmMain::mnuIndstillingerBlød_Click);
+    m_blød->setCheckable(true);
 
     QMenu *funktioner = addMenu("mnuFunktioner", tr("Fun&ktioner"));
     addItem(funktioner, "mnuFunktionerOv1", tr("Dan øvelser &1..."), &frmMain::mnuFunktionerOv1_Click);

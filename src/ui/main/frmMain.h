@@ -86,6 +86,7 @@ public:
     void mnuIndstillingerSkjul_Click();
     void mnuIndstilllingerFont_Click();
     void mnuIndstillingerIndstil_Click();
+    void mnuIndstillingerBlød_Click();   // "&Blød nøgling": raised-cosine key edges
     void mnuFunktionerOv1_Click();
     void mnuFunktionerOv2_Click();
     void mnuFunktionerOv3_Click();
@@ -130,6 +131,7 @@ private:
     FileCommands *m_files = nullptr;
     AudioExport *m_audio = nullptr;
     QAction *m_skjul = nullptr;
+    QAction *m_blød = nullptr;
     std::vector<QMenu *> m_menus;   // the five top-level menus, disabled while sending
     std::vector<QPointer<QAction>> m_disabledForSending;
 

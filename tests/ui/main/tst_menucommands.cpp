@@ -33,6 +33,7 @@ private slots:
     void f1OpensHelp();
     void helpContents();
     void courseWindows();
+    void softKeying();
 
 private:
     QTemporaryDir m_dir;
@@ -48,6 +49,30 @@ void MenuCommandsTest::cleanup()
 {
     m_window.reset();
     ui::closeHelpWindow();
+}
+
+// "Blød nøgling" comes after the designed items, reaches the engine's settings at
+// once, is kept in the store and is back on at the next start.
+void MenuCommandsTest::softKeying()
+{
+    QAction *item = m_window->menuItem(QStringLiteral("mnuIndstillingerBlød"));
+    QVERIFY(item && item->isCheckable() && !item->isChecked());
+    auto *menu = qobject_cast<QMenu *>(item->associatedObjects().constFirst());
+    QVERIFY(menu);
+    QCOMPARE(menu->actions().constLast(), item);
+    QCOMPARE(m_window->morse().settings().softRampMs, 0);
+
+    item->trigger();
+    QVERIFY(item->isChecked());
+    QCOMPARE(m_window->morse().settings().softRampMs, 5);
+    const QString store = m_dir.filePath(QStringLiteral("%1.ini").arg(QTest::currentDataTag()));
+    m_window.reset();
+    m_window = startMainWindow(store);
+    item = m_window->menuItem(QStringLiteral("mnuIndstillingerBlød"));
+    QVERIFY(item->isChecked());
+    QCOMPARE(m_window->morse().settings().softRampMs, 5);
+    item->trigger();
+    QCOMPARE(m_window->morse().settings().softRampMs, 0);
 }
 
 void MenuCommandsTest::opensWindow_data()
