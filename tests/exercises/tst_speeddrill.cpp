@@ -4,16 +4,21 @@
 #include "engine/MorseTable.h"
 #include "exercises/Callsigns.h"
 #include "exercises/CopyScore.h"
+#include "exercises/DrillHistory.h"
 #include "exercises/QsoText.h"
 #include "exercises/SpeedDrill.h"
 #include "exercises/WordLists.h"
 
+#include <QFile>
+#include <QTemporaryDir>
 #include <QTest>
 
 using namespace Qt::StringLiterals;
 
 #include <algorithm>
 #include <cmath>
+
+#include <sys/stat.h>
 
 class SpeedDrillTest : public QObject {
     Q_OBJECT
@@ -30,6 +35,9 @@ private slots:
     void wordListsSendable();
     void qso_data();
     void qso();
+    void history_data();
+    void history();
+    void bestTen();
 };
 
 namespace {
@@ -277,6 +285,87 @@ void SpeedDrillTest::qso()
         QCOMPARE(text.count(u'\n'), text.count(u"\r\n"));
         QCOMPARE(text.count(u'\r'), text.count(u"\r\n"));
     }
+}
+
+// The drill history: rows read back, damaged ones skipped, and files that are no
+// regular file (a folder, a FIFO, a device) neither read nor written, and not waited on.
+void SpeedDrillTest::history_data()
+{
+    QTest::addColumn<QByteArray>("before");   // the file's bytes; "<fifo>" etc. for special ones
+    QTest::addColumn<bool>("readable");
+    QTest::addColumn<int>("rows");
+    QTest::addColumn<int>("skipped");
+    QTest::addColumn<bool>("appends");
+
+    const QByteArray header = drill::DrillHistory::header().toUtf8() + '\n';
+    const QByteArray good = "2026-12-01T10:00:00,kald,25,1,20,26,24,3100,20\n";
+    QTest::newRow("missing") << QByteArray() << true << 0 << 0 << true;
+    QTest::newRow("good rows") << header + good + good << true << 2 << 0 << true;
+    QTest::newRow("damaged rows") << header + good + "2026-13-01T10:00:00,kald,25,1,20,26,24,3100,20\n"
+                                  + "x,y\n" + "2026-12-01T10:00:00,kald,25,1,20,26,24,-5,20\n"
+                                  + "2026-12-01T10:00:00,\"kald,25,1,20,26,24,5,20\n"
+                                  << true << 1 << 4 << true;
+    QTest::newRow("cut-off last row") << header + good + "2026-12-01T10:00:00,kald,2" << true << 1 << 1
+                                      << true;
+    QTest::newRow("folder") << QByteArray("<folder>") << false << 0 << 0 << false;
+    QTest::newRow("fifo") << QByteArray("<fifo>") << false << 0 << 0 << false;
+    QTest::newRow("link to /dev/zero") << QByteArray("<zero>") << false << 0 << 0 << false;
+}
+
+void SpeedDrillTest::history()
+{
+    QFETCH(QByteArray, before);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("sub/h.csv"));
+    QVERIFY(QDir().mkpath(dir.filePath(QStringLiteral("sub"))));
+    if (before == "<folder>")
+        QVERIFY(QDir().mkpath(path));
+    else if (before == "<fifo>")
+        QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+    else if (before == "<zero>")
+        QVERIFY(QFile::link(QStringLiteral("/dev/zero"), path));
+    else if (!before.isEmpty()) {
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(before);
+    }
+    drill::DrillHistory history(path);
+    const drill::DrillHistory::Contents c = history.read();
+    QTEST(c.readable, "readable");
+    QTEST(int(c.runs.size()), "rows");
+    QTEST(c.skipped, "skipped");
+
+    drill::RunRecord r{QDateTime(QDate(2026, 12, 9), QTime(20, 1, 2)), QStringLiteral("a, \"b\""),
+                       50, 2, 18, 30, 28, 9999, 44};
+    QTEST(history.append(r), "appends");
+    const drill::DrillHistory::Contents after = history.read();
+    if (c.readable) {
+        QCOMPARE(int(after.runs.size()), int(c.runs.size()) + 1);
+        const drill::RunRecord &back = after.runs.back();
+        QCOMPARE(back.when, r.when);
+        QCOMPARE(back.source, r.source);
+        QCOMPARE(back.points, r.points);
+        QCOMPARE(back.exact, r.exact);
+    }
+}
+
+void SpeedDrillTest::bestTen()
+{
+    std::vector<drill::RunRecord> runs;
+    const QDateTime t(QDate(2026, 1, 1), QTime(0, 0));
+    for (int i = 0; i < 14; ++i)
+        runs.push_back({t.addDays(i), QStringLiteral("kald"), 25, 1, 20, 20, 20, (i * 7) % 5 * 100, 0});
+    runs.push_back({t, QStringLiteral("kald"), 50, 1, 20, 20, 20, 10000, 0});
+    runs.push_back({t, QStringLiteral("kald"), 25, 2, 20, 20, 20, 10000, 0});
+    runs.push_back({t, QStringLiteral("dansk"), 25, 1, 20, 20, 20, 10000, 0});
+    const std::vector<drill::RunRecord> best = drill::bestRuns(runs, QStringLiteral("kald"), 25, 1);
+    QCOMPARE(int(best.size()), drill::kBestCount);
+    for (size_t i = 1; i < best.size(); ++i) {
+        QVERIFY(best[i - 1].points >= best[i].points);
+        if (best[i - 1].points == best[i].points)
+            QVERIFY(best[i - 1].when < best[i].when);
+    }
+    QCOMPARE(best.front().points, 400);
 }
 
 QTEST_GUILESS_MAIN(SpeedDrillTest)

@@ -12,6 +12,7 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QLocale>
@@ -147,7 +148,9 @@ SpeedDrillPanel::SpeedDrillPanel(Kind kind, std::vector<Source> sources, ItemPla
     connect(cmdIgen, &QPushButton::clicked, this, &SpeedDrillPanel::cmdIgen_Click);
     connect(cmdStop, &QPushButton::clicked, this, &SpeedDrillPanel::cmdStop_Click);
     connect(cmdImporter, &QPushButton::clicked, this, &SpeedDrillPanel::cmdImporter_Click);
-    connect(txtAfskrift, &QLineEdit::returnPressed, this, &SpeedDrillPanel::txtAfskrift_Return);
+    // Enter scores the copy and goes no further: the dialog's default button would
+    // otherwise start a new run the moment this one ends.
+    txtAfskrift->installEventFilter(this);
     for (QComboBox *c : {cboKilde, cboAntal, cboTrin})
         connect(c, &QComboBox::currentIndexChanged, this, &SpeedDrillPanel::showBest);
 
@@ -173,6 +176,18 @@ SpeedDrillPanel::SpeedDrillPanel(Kind kind, std::vector<Source> sources, ItemPla
     updateControls();
 }
 
+bool SpeedDrillPanel::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == txtAfskrift && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent *>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            txtAfskrift_Return();
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
 const SpeedDrillPanel::Source &SpeedDrillPanel::source() const
 {
     return m_sources[size_t(std::max(0, cboKilde->currentIndex()))];
@@ -185,8 +200,9 @@ void SpeedDrillPanel::updateControls()
                                                         txtMindst, txtHøjst, cmdImporter, cmdStart})
         w->setEnabled(!running);
     cmdStop->setEnabled(running);
-    cmdIgen->setEnabled(running && !m_replayed);
+    cmdIgen->setEnabled(running && !m_replayed && !m_pausing);
     txtAfskrift->setEnabled(running);
+    txtAfskrift->setReadOnly(m_pausing);
     if (!running)
         lblStatus->setText(tr("Klar."));
     else
@@ -243,7 +259,7 @@ void SpeedDrillPanel::playCurrent()
 
 void SpeedDrillPanel::cmdIgen_Click()
 {
-    if (!m_run || m_replayed || m_run->finished())
+    if (!m_run || m_replayed || m_pausing || m_run->finished())
         return;
     if (m_playing)
         m_player.stop();
@@ -260,7 +276,7 @@ void SpeedDrillPanel::playingEnded()
 
 void SpeedDrillPanel::txtAfskrift_Return()
 {
-    if (!m_run || m_run->finished())
+    if (!m_run || m_run->finished() || m_pausing)
         return;
     if (m_playing) {
         m_playing = false;
@@ -279,10 +295,12 @@ void SpeedDrillPanel::txtAfskrift_Return()
         finishRun();
         return;
     }
+    // The copy box keeps the focus through the pause (a disabled box would hand it,
+    // and the Enter still on its way, to a button); it only takes nothing meanwhile.
+    m_pausing = true;
     updateControls();
-    txtAfskrift->setEnabled(false);
-    cmdIgen->setEnabled(false);
     QTimer::singleShot(kPauseBeforeNextMs, this, [this] {
+        m_pausing = false;
         if (m_run && !m_run->finished())
             playCurrent();
     });
@@ -302,6 +320,7 @@ void SpeedDrillPanel::abortRun()
         m_player.stop();
     }
     m_run.reset();
+    m_pausing = false;
     updateControls();
 }
 

@@ -74,6 +74,9 @@ public:
 
     const std::optional<drill::Run> &run() const { return m_run; }
 
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
 private:
     void cmdStart_Click();
     void cmdIgen_Click();
@@ -96,4 +99,5 @@ private:
     QStringList m_items;            // this run's items, in playing order
     bool m_playing = false;
     bool m_replayed = false;        // the current item has been played again
+    bool m_pausing = false;         // between a scored copy and the next item
 };
