@@ -303,7 +303,7 @@ bool CharacterStats::append(const std::vector<Event> &events)
     QByteArray rows;
     for (const Event &e : events)
         rows += row(e);
-    return csv::appendRows(m_path, header(), rows);
+    return csv::appendRows(m_path, header(), rows).ok();
 }
 
 } // namespace stats

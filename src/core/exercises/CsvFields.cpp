@@ -1,8 +1,18 @@
 #include "exercises/CsvFields.h"
 
-#include <QDir>
+#include "engine/UserFile.h"
+
 #include <QFile>
 #include <QFileInfo>
+
+#include <cerrno>
+#include <filesystem>
+
+#ifdef Q_OS_UNIX
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
 
 namespace csv {
 
@@ -47,44 +57,89 @@ QStringList splitFields(QStringView line)
     return fields;
 }
 
-bool appendRows(const QString &path, const QString &header, const QByteArray &rows)
+namespace {
+
+// Opens a history for reading and appending, made when missing; only a regular
+// file, and without waiting on a FIFO put in its place.
+FileResult openForAppend(QFile &file, const QString &path)
 {
-    const QFileInfo info(path);
-    if (!QDir().mkpath(info.absolutePath()))
-        return false;
-    QFile file(path);
-    if (!file.open(QIODevice::ReadWrite))
-        return false;
+#ifdef Q_OS_UNIX
+    const int fd = ::open(QFile::encodeName(path).constData(),
+                          O_RDWR | O_CREAT | O_NONBLOCK | O_CLOEXEC, 0666);
+    if (fd < 0)
+        return FileResult::fromSystemError(errno);
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        return FileResult::fileFailure(FileError::NotRegular);
+    }
+    // Unbuffered: a write the disk has no room for fails here, not again at close.
+    if (!file.open(fd, QIODevice::ReadWrite | QIODevice::Unbuffered, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        return FileResult::fileFailure(FileError::Failed, file.errorString());
+    }
+#else
+    file.setFileName(path);
+    errno = 0;
+    if (!file.open(QIODevice::ReadWrite | QIODevice::Unbuffered))
+        return errno != 0 ? FileResult::fromSystemError(errno)
+                          : FileResult::fileFailure(FileError::Failed, file.errorString());
+#endif
+    return {};
+}
+
+} // namespace
+
+FileResult appendRows(const QString &path, const QString &header, const QByteArray &rows,
+                      qint64 *rowsStart, qint64 *rowsEnd)
+{
+    std::error_code ec;
+    const QByteArray folder = QFile::encodeName(QFileInfo(path).absolutePath());
+    std::filesystem::create_directories(std::string(folder.constData(), size_t(folder.size())), ec);
+    if (ec)
+        return FileResult::fromSystemError(ec.value());
+    QFile file;
+    if (const FileResult opened = openForAppend(file, path); !opened.ok())
+        return opened;
     QByteArray bytes;
     const qint64 size = file.size();
     if (size == 0) {
         bytes = header.toUtf8() + '\n';
     } else {
+        // A last row cut off without its line end keeps its own line.
         file.seek(size - 1);
         char last = 0;
         if (file.read(&last, 1) != 1)
-            return false;
+            return FileResult::fileFailure(FileError::Failed, file.errorString());
         if (last != '\n')
             bytes = "\n";
     }
+    const qint64 start = size + bytes.size();
     bytes += rows;
-    if (!file.seek(size) || file.write(bytes) != bytes.size() || !file.flush())
-        return false;
-    file.close();
-    return file.error() == QFileDevice::NoError;
+    errno = 0;
+    if (!file.seek(size) || file.write(bytes) != bytes.size() || !file.flush()) {
+        // What reached the file of rows the disk had no room for is taken back.
+        const FileResult failed = errno != 0 ? FileResult::fromSystemError(errno)
+                                             : FileResult::fileFailure(FileError::Failed, file.errorString());
+        file.resize(size);
+        return failed;
+    }
+    if (rowsStart)
+        *rowsStart = start;
+    if (rowsEnd)
+        *rowsEnd = size + bytes.size();
+    return {};
 }
 
 bool forEachRow(const QString &path, const QString &header,
                 const std::function<void(QStringView line)> &take)
 {
-    QFile file(path);
-    if (!file.exists())
+    const UserFileContents file = readUserFile(path, kMaxHistoryBytes);
+    if (file.result.file == FileError::NotFound)
         return true;
-    if (!file.open(QIODevice::ReadOnly))
+    if (!file.result.ok())
         return false;
-    const QString text = QString::fromUtf8(file.readAll());
-    if (file.error() != QFileDevice::NoError)
-        return false;
+    const QString text = QString::fromUtf8(file.bytes);
     bool first = true;
     for (QStringView line : QStringView(text).split(u'\n')) {
         if (line.endsWith(u'\r'))

@@ -202,7 +202,7 @@ KochHistory::Contents KochHistory::read() const
 
 bool KochHistory::append(const Run &run)
 {
-    return csv::appendRows(m_path, header(), row(run));
+    return csv::appendRows(m_path, header(), row(run)).ok();
 }
 
 } // namespace koch

@@ -9,15 +9,6 @@
 #include <QFileInfo>
 #include <QStandardPaths>
 
-#include <cerrno>
-#include <filesystem>
-
-#ifdef Q_OS_UNIX
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-#endif
-
 namespace receive {
 namespace {
 
@@ -114,75 +105,16 @@ ReceiveHistory::Contents ReceiveHistory::read() const
     return c;
 }
 
-namespace {
-
-// Opens the history for reading and appending, made when missing; only a regular
-// file, and without waiting on a FIFO put in its place.
-FileResult openForAppend(QFile &file, const QString &path)
-{
-#ifdef Q_OS_UNIX
-    const int fd = ::open(QFile::encodeName(path).constData(),
-                          O_RDWR | O_CREAT | O_NONBLOCK | O_CLOEXEC, 0666);
-    if (fd < 0)
-        return FileResult::fromSystemError(errno);
-    struct stat st {};
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        ::close(fd);
-        return FileResult::fileFailure(FileError::NotRegular);
-    }
-    // Unbuffered: a write the disk has no room for fails here, not again at close.
-    if (!file.open(fd, QIODevice::ReadWrite | QIODevice::Unbuffered, QFileDevice::AutoCloseHandle)) {
-        ::close(fd);
-        return FileResult::fileFailure(FileError::Failed, file.errorString());
-    }
-#else
-    file.setFileName(path);
-    errno = 0;
-    if (!file.open(QIODevice::ReadWrite | QIODevice::Unbuffered))
-        return errno != 0 ? FileResult::fromSystemError(errno)
-                          : FileResult::fileFailure(FileError::Failed, file.errorString());
-#endif
-    return {};
-}
-
-} // namespace
-
 FileResult ReceiveHistory::append(const Attempt &attempt)
 {
-    std::error_code ec;
-    const QByteArray folder = QFile::encodeName(QFileInfo(m_path).absolutePath());
-    std::filesystem::create_directories(std::string(folder.constData(), size_t(folder.size())), ec);
-    if (ec)
-        return FileResult::fromSystemError(ec.value());
-    QFile file;
-    if (const FileResult opened = openForAppend(file, m_path); !opened.ok())
-        return opened;
-    QByteArray bytes;
-    const qint64 size = file.size();
-    if (size == 0) {
-        bytes = header().toUtf8() + '\n';
-    } else {
-        // A last row cut off without its line end keeps its own line.
-        file.seek(size - 1);
-        char last = 0;
-        if (file.read(&last, 1) != 1)
-            return FileResult::fileFailure(FileError::Failed, file.errorString());
-        if (last != '\n')
-            bytes = "\n";
+    qint64 start = -1;
+    qint64 end = -1;
+    const FileResult result = csv::appendRows(m_path, header(), row(attempt), &start, &end);
+    if (result.ok()) {
+        m_lastRowStart = start;
+        m_lastRowEnd = end;
     }
-    const qint64 rowStart = size + bytes.size();
-    bytes += row(attempt);
-    errno = 0;
-    if (!file.seek(size) || file.write(bytes) != bytes.size() || !file.flush()) {
-        // What reached the file of a row the disk had no room for is taken back.
-        const FileResult failed = errno != 0 ? FileResult::fromSystemError(errno)
-                                             : FileResult::fileFailure(FileError::Failed, file.errorString());
-        file.resize(size);
-        return failed;
-    }
-    m_lastRowStart = rowStart;
-    m_lastRowEnd = size + bytes.size();
-    return {};
+    return result;
 }
 
 FileResult ReceiveHistory::replaceLast(const Attempt &attempt)

@@ -1,5 +1,7 @@
 #include "exercises/SendHistory.h"
 
+#include "exercises/CsvFields.h"
+
 #include "exercises/ReceiveHistory.h"
 
 #include <QDir>
@@ -86,56 +88,19 @@ bool SendHistory::parseRow(QStringView line, SendAttempt &a)
 SendHistory::Contents SendHistory::read() const
 {
     Contents c;
-    QFile file(m_path);
-    if (!file.exists())
-        return c;
-    if (!file.open(QIODevice::ReadOnly)) {
-        c.readable = false;
-        return c;
-    }
-    const QString text = QString::fromUtf8(file.readAll());
-    if (file.error() != QFileDevice::NoError) {
-        c.readable = false;
-        return c;
-    }
-    for (QStringView line : QStringView(text).split(u'\n')) {
-        if (line.endsWith(u'\r'))
-            line.chop(1);
-        if (line.trimmed().isEmpty() || line == header())
-            continue;
+    c.readable = csv::forEachRow(m_path, header(), [&c](QStringView line) {
         SendAttempt a;
         if (parseRow(line, a))
             c.attempts.push_back(a);
         else
             ++c.skipped;
-    }
+    });
     return c;
 }
 
 bool SendHistory::append(const SendAttempt &attempt)
 {
-    if (!QDir().mkpath(QFileInfo(m_path).absolutePath()))
-        return false;
-    QFile file(m_path);
-    if (!file.open(QIODevice::ReadWrite))
-        return false;
-    const qint64 size = file.size();
-    QByteArray bytes;
-    if (size == 0) {
-        bytes = header().toUtf8() + '\n';
-    } else {
-        // A last row cut off without its line end keeps its own line.
-        char last = 0;
-        if (!file.seek(size - 1) || file.read(&last, 1) != 1)
-            return false;
-        if (last != '\n')
-            bytes = "\n";
-    }
-    bytes += row(attempt);
-    if (!file.seek(size) || file.write(bytes) != bytes.size() || !file.flush())
-        return false;
-    file.close();
-    return file.error() == QFileDevice::NoError;
+    return csv::appendRows(m_path, header(), row(attempt)).ok();
 }
 
 } // namespace keying
