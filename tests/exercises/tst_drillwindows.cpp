@@ -2,6 +2,7 @@
 // history row and best ten; a replay; a history that cannot be read or written; and the
 // contact "Lav QSO" hands over.
 
+#include "exercises/CharacterStats.h"
 #include "exercises/DrillHistory.h"
 #include "exercises/frmKaldesignal.h"
 #include "exercises/frmOrdQso.h"
@@ -121,6 +122,15 @@ void DrillWindowsTest::callRun()
              !historyWritable);
     QCOMPARE(drill.tblBedste->rowCount(), 1);
     QCOMPARE(drill.tblBedste->item(0, 0)->text(), QString::number(expectedPoints));
+
+    // Every character of every copy went into the statistics beside the history.
+    const auto events = stats::CharacterStats(stats::CharacterStats::pathBeside(history)).read().events;
+    int characters = 0;
+    for (const Player::Play &p : player.plays)
+        characters += drill::itemLength(p.text);
+    if (replayFirst)
+        characters -= drill::itemLength(player.plays.front().text);   // the same call twice
+    QCOMPARE(int(events.size()), characters);
 
     const drill::DrillHistory::Contents saved = drill::DrillHistory(history).read();
     QCOMPARE(saved.readable, historyWritable);

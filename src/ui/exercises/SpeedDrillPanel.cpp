@@ -1,6 +1,8 @@
 #include "exercises/SpeedDrillPanel.h"
 
 #include "exercises/Callsigns.h"
+#include "exercises/CharacterStats.h"
+#include "exercises/CopyScore.h"
 #include "engine/TextFile.h"
 #include "program/ProgramInfo.h"
 
@@ -238,6 +240,7 @@ void SpeedDrillPanel::cmdStart_Click()
     }
     const int floor = std::min(txtMindst->value(), txtHøjst->value());
     const int ceiling = std::max(txtMindst->value(), txtHøjst->value());
+    m_statsFailed = false;
     m_run.emplace(txtStart->value(), drill::SpeedRule{cboTrin->currentData().toInt(), floor, ceiling},
                   count);
     txtResultat->setHtml(tr("<p>Lyt, skriv, og tryk Enter.</p>"));
@@ -284,6 +287,17 @@ void SpeedDrillPanel::txtAfskrift_Return()
     }
     const QString &item = m_items[qsizetype(m_run->copies().size())];
     const drill::Copy &c = m_run->record(item, txtAfskrift->text().trimmed().toUpper(), m_replayed);
+    // Every character copied counts in the statistics per character, as in the
+    // receiving practice; a file that cannot be written is said once per run.
+    const bool counted = stats::CharacterStats(stats::CharacterStats::pathBeside(m_history.path()))
+                             .append(stats::eventsFromScore(receive::scoreCopy(c.sent, c.typed),
+                                                            QDateTime::currentDateTime()));
+    if (!counted && !m_statsFailed) {
+        m_statsFailed = true;
+        lblHistorik->setText(tr("Tegnene kunne ikke gemmes i statistikken %1.")
+                                 .arg(stats::CharacterStats::pathBeside(m_history.path())));
+        lblHistorik->setVisible(true);
+    }
     const QString verdict =
         c.exact() ? tr("Rigtigt: %1 (%2 point)").arg(c.sent).arg(c.points)
                   : tr("Forkert: %1, du skrev %2 (%3 point)")

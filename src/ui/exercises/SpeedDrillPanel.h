@@ -100,4 +100,5 @@ private:
     bool m_playing = false;
     bool m_replayed = false;        // the current item has been played again
     bool m_pausing = false;         // between a scored copy and the next item
+    bool m_statsFailed = false;     // this run's statistics could not be written
 };

@@ -13,6 +13,9 @@
 #include "exercises/frmGenkendelse.h"
 #include "exercises/frmStatistik.h"
 #include "exercises/frmSendetraening.h"
+#include "exercises/frmKaldesignal.h"
+#include "exercises/frmOrdQso.h"
+#include "exercises/DrillHistory.h"
 #include "settings/SoundSettings.h"
 #include "settings/frmCW.h"
 #include "info/HelpWindow.h"
@@ -100,17 +103,12 @@ void frmMain::mnuFunktionerModtag_Click()
 
 void frmMain::mnuFunktionerKoch_Click()
 {
-    // The course sends its own groups through the text box; the learner's text
-    // comes back when the window closes.
-    const QString own = m_text1->Text();
+    // The course sends its own groups; the text box keeps the learner's text.
     std::unique_ptr<frmKoch> window;
     window = std::make_unique<frmKoch>(
         m_morse,
         ReceiveTransmitter{.text = [&window] { return window->lessonText(); },
-                           .start = [this, &window] {
-                               m_text1->setText(window->lessonText());
-                               return sendWholeTextHidden();
-                           },
+                           .start = [this, &window] { return sendPracticeText(window->lessonText()); },
                            .stop = [this] { cmdStop_Click(); }},
         m_openStore, koch::KochHistory::defaultPath(), this);
     sendWatcher = [this, &window](SendEvent e) {
@@ -121,21 +119,16 @@ void frmMain::mnuFunktionerKoch_Click()
     };
     window->exec();
     sendWatcher = nullptr;
-    m_text1->setText(own);
 }
 
 void frmMain::mnuFunktionerGenkendelse_Click()
 {
-    // Each character goes out through the text box, as the Koch course's groups do.
-    const QString own = m_text1->Text();
+    // Each character is sent on its own; the text box keeps the learner's text.
     std::unique_ptr<frmGenkendelse> window;
     window = std::make_unique<frmGenkendelse>(
         m_morse,
         ReceiveTransmitter{.text = [&window] { return window->sentText(); },
-                           .start = [this, &window] {
-                               m_text1->setText(window->sentText());
-                               return sendWholeTextHidden();
-                           },
+                           .start = [this, &window] { return sendPracticeText(window->sentText()); },
                            .stop = [this] { cmdStop_Click(); }},
         m_openStore, stats::CharacterStats::defaultPath(), this);
     sendWatcher = [this, &window](SendEvent e) {
@@ -146,7 +139,6 @@ void frmMain::mnuFunktionerGenkendelse_Click()
     };
     window->exec();
     sendWatcher = nullptr;
-    m_text1->setText(own);
 }
 
 void frmMain::mnuFunktionerStatistik_Click()
@@ -163,6 +155,55 @@ void frmMain::mnuFunktionerSend_Click()
     frmSendetraening window(m_morse, m_text1->Text(), m_openStore, keying::SendHistory::defaultPath(),
                             this);
     window.exec();
+}
+
+ItemPlayer frmMain::practicePlayer()
+{
+    return {.play = [this](const QString &text, int wpm) {
+                if (m_sending)
+                    return false;
+                // The drill's speed for this item: the elements follow it, the buffer stays.
+                if (m_settings.giWPM != wpm) {
+                    m_settings.giWPM = static_cast<qint16>(wpm);
+                    if (m_morse.hasBuffer())
+                        m_morse.buildElements();
+                }
+                return sendPracticeText(text);
+            },
+            .stop = [this] { cmdStop_Click(); }};
+}
+
+void frmMain::runDrill(QDialog &window, SpeedDrillPanel &drill)
+{
+    const qint16 wpm = m_settings.giWPM;
+    sendWatcher = [&drill](SendEvent e) {
+        if (e != SendEvent::Progress)
+            drill.playingEnded();
+    };
+    window.exec();
+    sendWatcher = nullptr;
+    cmdStop_Click();
+    // The drill's speeds were for its items only: "Indstil CW"'s speed comes back.
+    if (m_settings.giWPM != wpm) {
+        m_settings.giWPM = wpm;
+        if (m_morse.hasBuffer())
+            m_morse.buildElements();
+    }
+}
+
+void frmMain::mnuFunktionerKald_Click()
+{
+    frmKaldesignal window(practicePlayer(), m_settings.giWPM, drill::DrillHistory::callsPath(), this);
+    runDrill(window, *window.drill);
+}
+
+void frmMain::mnuFunktionerOrd_Click()
+{
+    frmOrdQso window(practicePlayer(), m_settings.giWPM, drill::DrillHistory::wordsPath(), this);
+    runDrill(window, *window.drill);
+    // "Lav QSO" hands its contact over as the exercise windows do.
+    if (window.generatedText())
+        takeExerciseText(window.generatedText());
 }
 
 void frmMain::mnuHjælpIndhold_Click()

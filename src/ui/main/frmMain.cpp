@@ -206,6 +206,9 @@ void frmMain::createMenus()
             &frmMain::mnuFunktionerGenkendelse_Click);
     addItem(funktioner, "mnuFunktionerStatistik", tr("S&tatistik..."),
             &frmMain::mnuFunktionerStatistik_Click);
+    addItem(funktioner, "mnuFunktionerKald", tr("Ka&ldesignaltræning..."),
+            &frmMain::mnuFunktionerKald_Click);
+    addItem(funktioner, "mnuFunktionerOrd", tr("&Ord og QSO..."), &frmMain::mnuFunktionerOrd_Click);
     addItem(funktioner, "mnuFunktionerSend", tr("&Sendetræning..."), &frmMain::mnuFunktionerSend_Click);
 
     QMenu *hjælp = addMenu("mnuHjælp", tr("&Hjælp"));
@@ -417,6 +420,30 @@ bool frmMain::sendWholeTextHidden()
     return !m_sending && startTransmission(true, true);
 }
 
+bool frmMain::sendPracticeText(const QString &text)
+{
+    if (m_sending)
+        return false;
+    if (!m_morse.hasBuffer() && !m_morse.LavLyd()) {
+        showNoSoundCard();
+        return false;
+    }
+    // The text box is neither emptied nor selected nor refilled: what a practice
+    // window plays is for the ear alone.
+    m_morse.setText(morse::sendText(text));
+    m_giStartPos = 0;
+    m_giSendtLen = 0;
+    m_practiceText = true;
+    m_hideWhileSending = false;
+    setSendingControls(true);
+    if (!m_morse.StartSending()) {
+        restoreAfterSending(SendEvent::Stopped);
+        showNoSoundCard();
+        return false;
+    }
+    return true;
+}
+
 bool frmMain::startTransmission(bool fromStart, bool hide)
 {
     // Without a device from start-up, try again: the sound may be there by now.
@@ -431,6 +458,7 @@ bool frmMain::startTransmission(bool fromStart, bool hide)
     m_morse.setText(morse::sendText(text.mid(b)));
     m_giStartPos = b;
     m_gsGemtTekst = cp1252::upper(text);
+    m_practiceText = false;
     m_hideWhileSending = hide;
     if (hide)
         m_text1->setText(QString());
@@ -446,7 +474,7 @@ bool frmMain::startTransmission(bool fromStart, bool hide)
 
 void frmMain::DirectXEvent_DXCallback(bool)
 {
-    if (!m_hideWhileSending) {
+    if (!m_hideWhileSending && !m_practiceText) {
         m_text1->select(m_giStartPos, m_morse.sentCharacters());
         m_text1->ensureCursorVisible();
     }
@@ -460,7 +488,7 @@ void frmMain::restoreAfterSending(SendEvent end)
     // A box emptied while sending gets its text back, and after a stop the text always
     // comes back as it was taken (upper case), with what was sent selected. Emptied and
     // refilled is one undo step, from the text before to the one sent.
-    if (end == SendEvent::Stopped || m_hideWhileSending) {
+    if (!m_practiceText && (end == SendEvent::Stopped || m_hideWhileSending)) {
         m_text1->setText(m_gsGemtTekst, m_hideWhileSending ? TextBox::Undo::JoinPrevious
                                                            : TextBox::Undo::Step);
         m_text1->select(m_giStartPos, m_giSendtLen);

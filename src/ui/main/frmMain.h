@@ -24,7 +24,9 @@ class QDialog;
 class QLabel;
 class QMenu;
 class QPushButton;
+class SpeedDrillPanel;
 class TextBox;
+struct ItemPlayer;
 
 class frmMain : public QMainWindow {
     Q_OBJECT
@@ -66,6 +68,10 @@ public:
     // box emptied while sending whatever the hide option says, and restored as after
     // Stop. False when sending could not start (the message has been shown).
     bool sendWholeTextHidden();
+    // Sends a practice window's own text (a lesson, a character, a call) without
+    // touching the text box; the end is reported through sendWatcher as for any
+    // sending. False when it did not start (the reason has been shown).
+    bool sendPracticeText(const QString &text);
     // Told after every notification while sending (Progress), and once when the
     // sending has ended: played out, or stopped by Stop or a device failure.
     enum class SendEvent { Progress, PlayedOut, Stopped };
@@ -95,6 +101,8 @@ public:
     void mnuFunktionerKoch_Click();
     void mnuFunktionerGenkendelse_Click();
     void mnuFunktionerStatistik_Click();
+    void mnuFunktionerKald_Click();
+    void mnuFunktionerOrd_Click();
     void mnuFunktionerSend_Click();
     void mnuHjælpIndhold_Click();
     void mnuHjælpSøg_Click();
@@ -115,6 +123,10 @@ private:
     void fitFrameAndMinimum();
     void setSendingControls(bool sending);
     bool startTransmission(bool fromStart, bool hide);
+    // A drill window's items played at the drill's own speed, and the window run with
+    // the set speed given back afterwards.
+    ItemPlayer practicePlayer();
+    void runDrill(QDialog &window, SpeedDrillPanel &drill);
     void restoreAfterSending(SendEvent end);
     void DirectXEvent_DXCallback(bool more);
     void onDeviceFailed();
@@ -143,6 +155,7 @@ private:
     WindowSettings m_restored;                // ...and in the twips it was stored as
     bool m_sending = false;
     bool m_hideWhileSending = false;   // the box is emptied during this sending
+    bool m_practiceText = false;       // this sending is a practice window's, not the box's
     bool m_closed = false;
     qsizetype m_giStartPos = 0;    // text offset where the sent text begins
     qsizetype m_giSendtLen = 0;    // characters sent at the latest notification
