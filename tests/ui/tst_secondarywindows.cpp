@@ -7,7 +7,9 @@
 #include "engine/Morse.h"
 #include "engine/sound_device/SimulatedSoundDevice.h"
 #include "exercises/frm5grp.h"
+#include "exercises/frmKaldesignal.h"
 #include "exercises/frmModtag.h"
+#include "exercises/frmOrdQso.h"
 #include "exercises/frmKoch.h"
 #include "exercises/frmStatistik.h"
 #include "exercises/frmGenkendelse.h"
@@ -35,7 +37,7 @@
 
 namespace {
 
-enum class Window { CW, CWTegn, About, Ov1, Ov2, Ov3, Grp5, Modtag, Koch, Statistik, Genkendelse, Send };
+enum class Window { CW, CWTegn, About, Ov1, Ov2, Ov3, Grp5, Modtag, Koch, Statistik, Genkendelse, Send, Kald, OrdQso };
 
 struct Rig {
     Settings settings = soundtest::soundSettings(20);
@@ -76,6 +78,12 @@ struct Rig {
                 [store] { return settings::openStoreAt(store); }, dir.filePath(QStringLiteral("s.csv")), &owner);
         case Window::Statistik:
             return std::make_unique<frmStatistik>(dir.filePath(QStringLiteral("tegnstatistik.csv")), &owner);
+        case Window::Kald:
+            return std::make_unique<frmKaldesignal>(ItemPlayer{[](const QString &, int) { return true; }, [] {}},
+                                                    20, dir.filePath(QStringLiteral("kald.csv")), &owner);
+        case Window::OrdQso:
+            return std::make_unique<frmOrdQso>(ItemPlayer{[](const QString &, int) { return true; }, [] {}}, 20,
+                                               dir.filePath(QStringLiteral("ord.csv")), &owner);
         case Window::Send:
             return std::make_unique<frmSendetraening>(
                 morse, QStringLiteral("PARIS"), [store] { return settings::openStoreAt(store); },
@@ -158,6 +166,14 @@ void SecondaryWindowsTest::frame_data()
         << QStringList{"tblTegn", "chtTegn", "txtAntal", "qt_spinbox_lineedit", "cmdØv", "cmdLuk"};
     QTest::newRow("Genkendelse") << Window::Genkendelse << "Genkendelse" << "cmdStart" << "&Start" << "cmdStart"
         << QStringList{"cboTegn", "txtSvar", "cmdStart", "cmdStop", "cmdLuk", "txtOversigt"};
+    QTest::newRow("Kaldesignaltræning") << Window::Kald << "Kaldesignaltræning" << "cmdStart" << "&Start" << "cmdStart"
+        << QStringList{"cboKilde", "cmdImporter", "cboAntal", "txtStart", "qt_spinbox_lineedit", "cboTrin",
+                       "txtMindst", "qt_spinbox_lineedit", "txtHøjst", "qt_spinbox_lineedit", "txtAfskrift", "cmdStart", "cmdIgen", "cmdStop", "qt_tabwidget_tabbar",
+                       "txtResultat", "tblBedste", "cmdLuk"};
+    QTest::newRow("Ord og QSO") << Window::OrdQso << "Ord og QSO" << "cmdStart" << "&Start" << "cmdStart"
+        << QStringList{"cboKilde", "cmdImporter", "cboAntal", "txtStart", "qt_spinbox_lineedit", "cboTrin",
+                       "txtMindst", "qt_spinbox_lineedit", "txtHøjst", "qt_spinbox_lineedit", "txtAfskrift", "cmdStart", "cmdIgen", "cmdStop", "qt_tabwidget_tabbar",
+                       "txtResultat", "tblBedste", "cboSprog", "cboLængde", "cmdQso", "cmdLuk"};
     QTest::newRow("Sendetræning") << Window::Send << "Sendetræning" << "cmdStart" << "&Start" << "cmdStart"
         << QStringList{"keyNøgle", "cmdStart", "cmdStop", "cmdLuk", "cboTilstand", "chkByt", "txtTekst", "tabVisning",
                        "qt_tabwidget_tabbar", "txtResultat", "chtHåndskrift", "chtFremgang"};

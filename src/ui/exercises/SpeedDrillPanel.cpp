@@ -22,6 +22,7 @@
 #include <QPushButton>
 #include <QShortcut>
 #include <QSpinBox>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QTableWidget>
 #include <QTextBrowser>
@@ -79,6 +80,13 @@ SpeedDrillPanel::SpeedDrillPanel(Kind kind, std::vector<Source> sources, ItemPla
     form->addRow(tr("La&vest:"), txtMindst);
     form->addRow(tr("H&øjest:"), txtHøjst);
     settingsBox->setLayout(form);
+    cboKilde->setObjectName(QStringLiteral("cboKilde"));
+    cboAntal->setObjectName(QStringLiteral("cboAntal"));
+    txtStart->setObjectName(QStringLiteral("txtStart"));
+    cboTrin->setObjectName(QStringLiteral("cboTrin"));
+    txtMindst->setObjectName(QStringLiteral("txtMindst"));
+    txtHøjst->setObjectName(QStringLiteral("txtHøjst"));
+    cmdImporter->setObjectName(QStringLiteral("cmdImporter"));
     cboKilde->setAccessibleName(tr("Kilde"));
     cboAntal->setAccessibleName(tr("Antal"));
     txtStart->setAccessibleName(tr("Starthastighed"));
@@ -110,9 +118,13 @@ SpeedDrillPanel::SpeedDrillPanel(Kind kind, std::vector<Source> sources, ItemPla
     connect(replay, &QShortcut::activated, this, &SpeedDrillPanel::cmdIgen_Click);
 
     tabVisning = new QTabWidget(this);
+
+    tabVisning->setAccessibleName(tr("Resultat og de ti bedste"));
+
+    tabVisning->tabBar()->setAccessibleName(tr("Visning"));
     txtResultat = new QTextBrowser(tabVisning);
     txtResultat->setObjectName(QStringLiteral("txtResultat"));
-    txtResultat->setAccessibleName(tr("Resultat"));
+    txtResultat->setAccessibleName(tr("Resultat af runden"));
     tblBedste = new QTableWidget(0, 5, tabVisning);
     tblBedste->setObjectName(QStringLiteral("tblBedste"));
     tblBedste->setAccessibleName(tr("De ti bedste med disse indstillinger"));
@@ -145,6 +157,10 @@ SpeedDrillPanel::SpeedDrillPanel(Kind kind, std::vector<Source> sources, ItemPla
     layout->addLayout(top);
     layout->addWidget(tabVisning, 1);
     layout->addWidget(lblHistorik);
+
+    // The import belongs to the list it fills.
+    setTabOrder(cboKilde, cmdImporter);
+    setTabOrder(cmdImporter, cboAntal);
 
     connect(cmdStart, &QPushButton::clicked, this, &SpeedDrillPanel::cmdStart_Click);
     connect(cmdIgen, &QPushButton::clicked, this, &SpeedDrillPanel::cmdIgen_Click);

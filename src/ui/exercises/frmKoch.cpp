@@ -21,6 +21,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QSpinBox>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QTextBrowser>
 #include <QVBoxLayout>
@@ -155,7 +156,7 @@ frmKoch::frmKoch(Morse &morse, ReceiveTransmitter transmitter, settings::StoreOp
     tabVisning->setAccessibleName(tr("Visning"));
     txtResultat = new QTextBrowser(tabVisning);
     txtResultat->setObjectName(QStringLiteral("txtResultat"));
-    txtResultat->setAccessibleName(tr("Resultat"));
+    txtResultat->setAccessibleName(tr("Resultat af løbet"));
     chtFremgang = new QChartView(tabVisning);
     chtFremgang->setObjectName(QStringLiteral("chtFremgang"));
     chtFremgang->setAccessibleName(tr("Nøjagtighed pr. kørsel, farvet efter lektion"));

@@ -43,12 +43,14 @@ frmOrdQso::frmOrdQso(ItemPlayer player, int startWpm, QString historyPath, QWidg
     cboSprog = new QComboBox(qsoBox);
     cboSprog->addItem(tr("Dansk"));
     cboSprog->addItem(tr("Engelsk"));
+    cboSprog->setObjectName(QStringLiteral("cboSprog"));
     cboSprog->setAccessibleName(tr("Sprog"));
     cboLængde = new QComboBox(qsoBox);
     cboLængde->addItem(tr("Kort (rapport og navn)"));
     cboLængde->addItem(tr("Mellem (også QTH)"));
     cboLængde->addItem(tr("Lang (også station og vejr)"));
     cboLængde->setCurrentIndex(1);
+    cboLængde->setObjectName(QStringLiteral("cboLængde"));
     cboLængde->setAccessibleName(tr("Længde"));
     cmdQso = new QPushButton(tr("Lav &QSO"), qsoBox);
     cmdQso->setObjectName(QStringLiteral("cmdQso"));

@@ -23,6 +23,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPushButton>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QTextBrowser>
 #include <QValueAxis>
@@ -225,9 +226,13 @@ frmSendetraening::frmSendetraening(Morse &morse, QString text, settings::StoreOp
     cmdStart->setDefault(true);
 
     tabVisning = new QTabWidget(this);
+
+    tabVisning->setAccessibleName(tr("Resultat, håndskrift og fremgang"));
+
+    tabVisning->tabBar()->setAccessibleName(tr("Visning"));
     named(tabVisning, "tabVisning", tr("Visning"));
     txtResultat = new QTextBrowser(tabVisning);
-    named(txtResultat, "txtResultat", tr("Resultat"));
+    named(txtResultat, "txtResultat", tr("Resultat af forsøget"));
     chtHåndskrift = new QChartView(tabVisning);
     named(chtHåndskrift, "chtHåndskrift", tr("Håndskrift"));
     chtFremgang = new QChartView(tabVisning);
