@@ -226,9 +226,6 @@ frmSendetraening::frmSendetraening(Morse &morse, QString text, settings::StoreOp
     cmdStart->setDefault(true);
 
     tabVisning = new QTabWidget(this);
-
-    tabVisning->setAccessibleName(tr("Resultat, håndskrift og fremgang"));
-
     tabVisning->tabBar()->setAccessibleName(tr("Visning"));
     named(tabVisning, "tabVisning", tr("Visning"));
     txtResultat = new QTextBrowser(tabVisning);
