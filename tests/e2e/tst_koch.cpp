@@ -176,7 +176,7 @@ void KochEndToEndTest::lessonPassedAndNextTaken()
     const QList<QByteArray> rows = testfiles::readAll(history).split('\n');
     QCOMPARE(rows.size(), 3);
     QVERIFY(rows[0].startsWith("raekkefoelge,lektion,tidspunkt,"));
-    QVERIFY2(rows[1].startsWith("kursus,1,") && rows[1].endsWith(",KM"), rows[1].constData());
+    QVERIFY2(rows[1].startsWith("kursus,1,") && rows[1].endsWith(",KM,"), rows[1].constData());
     const double accuracy = rows[1].split(',').value(11).toDouble();
     if (clean) {
         QCOMPARE(accuracy, 100.0);
