@@ -114,7 +114,7 @@ void CallsEndToEndTest::speedFollowsTheCopies()
     QVERIFY2(!dialog.isEmpty(), "the import dialog did not open");
     type(dialog, list);
     keys(dialog, {QStringLiteral("Return")});
-    // "1 emner indlæst." under the program's title, beside the main window.
+    // "Et emne indlæst." under the program's title, beside the main window.
     QString box;
     QVERIFY2(QTest::qWaitFor([&] {
                  for (const QString &id : windows(kTitle))

@@ -187,8 +187,10 @@ SpeedDrillPanel::SpeedDrillPanel(Kind kind, std::vector<Source> sources, ItemPla
         lblHistorik->setText(tr("Historikken kunne ikke læses fra %1. Nye resultater vises "
                                 "her, men kan måske ikke gemmes.").arg(m_history.path()));
     else if (contents.skipped > 0)
-        lblHistorik->setText(tr("%n beskadigede linjer i historikken blev sprunget over.",
-                                nullptr, contents.skipped));
+        lblHistorik->setText(contents.skipped == 1
+                                 ? tr("En beskadiget linje i historikken blev sprunget over.")
+                                 : tr("%1 beskadigede linjer i historikken blev sprunget over.")
+                                       .arg(contents.skipped));
     lblHistorik->setVisible(!lblHistorik->text().isEmpty());
     showBest();
     updateControls();
@@ -440,19 +442,27 @@ void SpeedDrillPanel::cmdImporter_Click()
                                  .arg(QDir::toNativeSeparators(path)));
         return;
     }
-    QString message = tr("%n emner indlæst.", nullptr, int(result.entries.size()));
+    // Danish singular and plural, spelled out: the program carries no translations.
+    QString message = result.entries.size() == 1
+                          ? tr("Et emne indlæst.")
+                          : tr("%1 emner indlæst.").arg(result.entries.size());
     if (!result.badLines.empty()) {
         QStringList numbers;
         for (size_t i = 0; i < std::min<size_t>(result.badLines.size(), 10); ++i)
             numbers << QString::number(result.badLines[i]);
         if (result.badLines.size() > 10)
             numbers << QStringLiteral("...");
-        message += u' ' + tr("%n linjer kunne ikke bruges (linje %1).", nullptr,
-                             int(result.badLines.size()))
-                              .arg(numbers.join(QStringLiteral(", ")));
+        message += u' ' + (result.badLines.size() == 1
+                               ? tr("En linje kunne ikke bruges (linje %1).")
+                                     .arg(numbers.join(QStringLiteral(", ")))
+                               : tr("%1 linjer kunne ikke bruges (linje %2).")
+                                     .arg(result.badLines.size())
+                                     .arg(numbers.join(QStringLiteral(", "))));
     }
     if (result.duplicates > 0)
-        message += u' ' + tr("%n gentagelser sprunget over.", nullptr, result.duplicates);
+        message += u' ' + (result.duplicates == 1 ? tr("En gentagelse sprunget over.")
+                                                  : tr("%1 gentagelser sprunget over.")
+                                                        .arg(result.duplicates));
     m_sources.push_back({tr("Importeret: %1").arg(info.fileName()), info.fileName(),
                          result.entries, {}});
     cboKilde->addItem(m_sources.back().caption);
