@@ -88,12 +88,7 @@ void frmMain::mnuFunktionerModtag_Click()
                       .start = [this] { return sendWholeTextHidden(); },
                       .stop = [this] { cmdStop_Click(); }},
                      receive::ReceiveHistory::defaultPath(), this);
-    sendWatcher = [this, &window](SendEvent e) {
-        if (e == SendEvent::Progress)
-            window.sendingProgressed(m_giSendtLen);
-        else
-            window.sendingEnded(e == SendEvent::PlayedOut);
-    };
+    watchSending(window);
     const int result = window.exec();
     sendWatcher = nullptr;
     // "&Øv fejlene" hands its groups over as the exercise windows do.
@@ -103,42 +98,31 @@ void frmMain::mnuFunktionerModtag_Click()
 
 void frmMain::mnuFunktionerKoch_Click()
 {
-    // The course sends its own groups; the text box keeps the learner's text.
     std::unique_ptr<frmKoch> window;
-    window = std::make_unique<frmKoch>(
-        m_morse,
-        ReceiveTransmitter{.text = [&window] { return window->lessonText(); },
-                           .start = [this, &window] { return sendPracticeText(window->lessonText()); },
-                           .stop = [this] { cmdStop_Click(); }},
-        m_openStore, koch::KochHistory::defaultPath(), this);
-    sendWatcher = [this, &window](SendEvent e) {
-        if (e == SendEvent::Progress)
-            window->sendingProgressed(m_giSendtLen);
-        else
-            window->sendingEnded(e == SendEvent::PlayedOut);
-    };
+    window = std::make_unique<frmKoch>(m_morse, practiceTransmitter([&window] { return window->lessonText(); }),
+                                       m_openStore, koch::KochHistory::defaultPath(), this);
+    watchSending(*window);
     window->exec();
     sendWatcher = nullptr;
 }
 
 void frmMain::mnuFunktionerGenkendelse_Click()
 {
-    // Each character is sent on its own; the text box keeps the learner's text.
     std::unique_ptr<frmGenkendelse> window;
-    window = std::make_unique<frmGenkendelse>(
-        m_morse,
-        ReceiveTransmitter{.text = [&window] { return window->sentText(); },
-                           .start = [this, &window] { return sendPracticeText(window->sentText()); },
-                           .stop = [this] { cmdStop_Click(); }},
-        m_openStore, stats::CharacterStats::defaultPath(), this);
-    sendWatcher = [this, &window](SendEvent e) {
-        if (e == SendEvent::Progress)
-            window->sendingProgressed(m_giSendtLen);
-        else
-            window->sendingEnded(e == SendEvent::PlayedOut);
-    };
+    window = std::make_unique<frmGenkendelse>(m_morse,
+                                              practiceTransmitter([&window] { return window->sentText(); }),
+                                              m_openStore, stats::CharacterStats::defaultPath(), this);
+    watchSending(*window);
     window->exec();
     sendWatcher = nullptr;
+}
+
+ReceiveTransmitter frmMain::practiceTransmitter(std::function<QString()> text)
+{
+    // The window's own text is sent; the text box keeps the learner's text.
+    return {.text = text,
+            .start = [this, text] { return sendPracticeText(text()); },
+            .stop = [this] { cmdStop_Click(); }};
 }
 
 void frmMain::mnuFunktionerStatistik_Click()

@@ -27,6 +27,7 @@ class QPushButton;
 class SpeedDrillPanel;
 class TextBox;
 struct ItemPlayer;
+struct ReceiveTransmitter;
 
 class frmMain : public QMainWindow {
     Q_OBJECT
@@ -127,6 +128,21 @@ private:
     // the set speed given back afterwards.
     ItemPlayer practicePlayer();
     void runDrill(QDialog &window, SpeedDrillPanel &drill);
+    // A practice window that sends its own text (a lesson, a character) through
+    // sendPracticeText.
+    ReceiveTransmitter practiceTransmitter(std::function<QString()> text);
+    // Reports the sending's progress (characters sent) and its end to a practice
+    // window until sendWatcher is cleared.
+    template <typename Window>
+    void watchSending(Window &window)
+    {
+        sendWatcher = [this, &window](SendEvent e) {
+            if (e == SendEvent::Progress)
+                window.sendingProgressed(m_giSendtLen);
+            else
+                window.sendingEnded(e == SendEvent::PlayedOut);
+        };
+    }
     void restoreAfterSending(SendEvent end);
     void DirectXEvent_DXCallback(bool more);
     void onDeviceFailed();
