@@ -5,7 +5,7 @@
 
 #include "render_text.h"
 #include "support/SoundSamples.h"
-#include "support/Spectrum.h"
+#include "support/PowerBands.h"
 
 #include "engine/BandConditions.h"
 #include "engine/Cp1252.h"

@@ -2,7 +2,7 @@
 // edges, the fading's depth, the seed, and no clipping even in the worst noise.
 
 #include "support/SoundSamples.h"
-#include "support/Spectrum.h"
+#include "support/PowerBands.h"
 #include "engine/BandConditions.h"
 
 #include <QTest>

@@ -2,7 +2,7 @@
 // the key clicks gone, and the choice kept in section "Lyd" of the store.
 
 #include "support/SoundSamples.h"
-#include "support/Spectrum.h"
+#include "support/PowerBands.h"
 #include "engine/Keying.h"
 #include "settings/SoundSettings.h"
 

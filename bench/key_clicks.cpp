@@ -3,7 +3,7 @@
 // edges of 1 to 10 ms.
 
 #include "support/SoundSamples.h"
-#include "support/Spectrum.h"
+#include "support/PowerBands.h"
 
 #include <cmath>
 #include <cstdio>
