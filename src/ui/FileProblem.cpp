@@ -44,3 +44,9 @@ QString FileProblem::message(const QString &headline, const QString &path, const
 {
     return headline + QLatin1String("\n\n") + QDir::toNativeSeparators(path) + u'\n' + reason(result);
 }
+
+QString FileProblem::withReason(const QString &headline, const FileResult &result)
+{
+    const QString why = result.ok() ? QString() : reason(result);
+    return why.isEmpty() ? headline : headline + QLatin1String("\n\n") + why;
+}

@@ -15,4 +15,6 @@ public:
     // A failure message: the headline ("Filen kunne ikke gemmes."), a blank line,
     // the path as the system writes it, and the reason.
     static QString message(const QString &headline, const QString &path, const FileResult &result);
+    // The headline alone, or with a blank line and the reason when there is one.
+    static QString withReason(const QString &headline, const FileResult &result);
 };

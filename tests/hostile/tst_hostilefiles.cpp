@@ -614,7 +614,7 @@ void HostileFilesTest::fullDisk_data()
     for (const QString &path : paths) {
         const QString words = path.startsWith(QLatin1String("tool")) ? QStringLiteral("disken er fuld.")
                               : path == QLatin1String("settings")
-                                  ? QStringLiteral("Indstillingerne kunne ikke gemmes.")
+                                  ? QStringLiteral("Indstillingerne kunne ikke gemmes.\n\nDisken er fuld.")
                                   : QStringLiteral("Disken er fuld.");
         QTest::addRow("%s, no room", qPrintable(path)) << path << -1 << words;
         // An appended row needs one page more: one too few is none.

@@ -10,6 +10,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLockFile>
+#include <QStorageInfo>
 #include <QStandardPaths>
 
 #include <filesystem>
@@ -31,15 +32,22 @@ std::pair<QString, QString> splitKey(const QString &key)
 
 // Replaces the regular file (or new name) at path with bytes, only once every byte
 // has reached the file: the write buffer is flushed, and checked, before the commit.
-bool replaceFile(const QString &path, const QByteArray &bytes)
+FileResult replaceFile(const QString &path, const QByteArray &bytes)
 {
     FileTarget target;
-    if (!target.open(path) || target.isSequential() || !target.write(bytes))
-        return false;
+    if (!target.open(path))
+        return target.result();
+    if (target.isSequential())
+        return FileResult::fileFailure(FileError::NotRegular);
+    if (!target.write(bytes))
+        return target.result();
     auto *file = qobject_cast<QFileDevice *>(target.device());
-    if (!file || !file->flush())
-        return target.failFromDevice();
-    return target.commit();
+    if (!file || !file->flush()) {
+        target.failFromDevice();
+        return target.result();
+    }
+    target.commit();
+    return target.result();
 }
 
 // This process's session on each store file.
@@ -308,6 +316,7 @@ QByteArray Store::apply(const std::vector<std::pair<QString, QString>> &changes)
 
 bool Store::sync()
 {
+    m_writeResult = {};
     const std::vector<std::pair<QString, QString>> requested = std::exchange(m_changes, {});
     if (!m_readable)
         return false;
@@ -315,8 +324,16 @@ bool Store::sync()
     if (!QDir().mkpath(QFileInfo(m_path).absolutePath()))
         return false;
     QLockFile lock(m_path + QStringLiteral(".lock"));
-    if (!lock.tryLock(kLockWaitMs))
+    if (!lock.tryLock(kLockWaitMs)) {
+        // Another writer's lock says nothing of the file; a lock file that could not
+        // even be made is the folder's fault: no room left, or no access.
+        if (lock.error() == QLockFile::PermissionError)
+            m_writeResult = FileResult::fileFailure(FileError::AccessDenied);
+        else if (lock.error() != QLockFile::LockFailedError
+                 && QStorageInfo(QFileInfo(m_path).absolutePath()).bytesAvailable() == 0)
+            m_writeResult = FileResult::fileFailure(FileError::NoSpace);
         return false;
+    }
     // The changes go onto the file as it is now, under the lock.
     QByteArray original;
     bool exists = false;
@@ -339,10 +356,13 @@ bool Store::sync()
         changes.emplace_back(key, text);
     }
     const QByteArray updated = apply(changes);
-    if (updated.size() > kMaxBytes)
+    if (updated.size() > kMaxBytes) {
+        m_writeResult = FileResult::fileFailure(FileError::TooLarge);
         return false;       // the next start could not read it
+    }
     if (updated != original || !exists) {
-        if (!write(original, exists, updated))
+        m_writeResult = write(original, exists, updated);
+        if (!m_writeResult.ok())
             return false;
         parse(updated);
     }
@@ -353,13 +373,13 @@ bool Store::sync()
 
 // Replaces the file's bytes original with updated, copying a store not read exactly
 // to "<name>.bak" first (once).
-bool Store::write(const QByteArray &original, bool exists, const QByteArray &updated)
+FileResult Store::write(const QByteArray &original, bool exists, const QByteArray &updated)
 {
     if (exists && !readsExactly()) {
         const QString backup = m_path + QStringLiteral(".bak");
         if (!QFileInfo::exists(backup)) {
-            if (!replaceFile(backup, original))
-                return false;
+            if (const FileResult copied = replaceFile(backup, original); !copied.ok())
+                return copied;
         }
     }
     return replaceFile(m_path, updated);

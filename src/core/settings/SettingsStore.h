@@ -5,6 +5,7 @@
 // every further section its own key table (settings/KeyTable.h).
 
 #include "settings/Conversions.h"
+#include "engine/FileResult.h"
 #include "settings/Settings.h"
 
 #include <QByteArray>
@@ -71,6 +72,9 @@ public:
     // that falls back to its default or is bounded), its bytes are copied to
     // "<name>.bak", when no such copy exists yet.
     bool sync();
+    // Why the last sync() failed to write the file (the disk full, a read-only file
+    // system ...); empty when it did not fail there (the lock, an unreadable store).
+    const FileResult &writeResult() const { return m_writeResult; }
 
     // The stored text of key, noting nothing.
     std::optional<QString> storedText(const QString &key) const;
@@ -101,10 +105,11 @@ private:
     void parse(const QByteArray &bytes);
     bool readsExactly() const;
     QByteArray apply(const std::vector<std::pair<QString, QString>> &changes) const;
-    bool write(const QByteArray &original, bool exists, const QByteArray &updated);
+    FileResult write(const QByteArray &original, bool exists, const QByteArray &updated);
 
     QString m_path;
     std::shared_ptr<StoreSession> m_session;
+    FileResult m_writeResult;   // the last sync()'s failure to write, if that was it
     bool m_readable = true;     // false: the file exists and could not be read
     bool m_inexact = false;     // what parse() found
     bool m_marked = false;      // markInexact()

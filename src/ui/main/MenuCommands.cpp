@@ -3,6 +3,8 @@
 
 #include "main/frmMain.h"
 
+#include "FileProblem.h"
+
 #include "program/ProgramInfo.h"
 #include "exercises/frm5grp.h"
 #include "exercises/frmOv1.h"
@@ -42,7 +44,9 @@ void frmMain::mnuIndstillingerBlød_Click()
     const bool on = m_blød->isChecked();
     const std::unique_ptr<settings::Store> store = m_openStore();
     if (!settings::saveSoftKeying(*store, on))
-        QMessageBox::critical(this, program::title(), tr("Indstillingerne kunne ikke gemmes."));
+        QMessageBox::critical(this, program::title(),
+                              FileProblem::withReason(tr("Indstillingerne kunne ikke gemmes."),
+                                                      store->writeResult()));
     m_settings.softRampMs = on ? settings::storedRampMs(*store) : 0;
     // The edges are part of the elements: they take effect through a rebuild.
     if (m_morse.hasBuffer() && !m_morse.LavLyd())

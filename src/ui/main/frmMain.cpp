@@ -1,5 +1,7 @@
 #include "main/frmMain.h"
 
+#include "FileProblem.h"
+
 #include "program/ProgramInfo.h"
 #include "engine/Cp1252.h"
 #include "engine/SendText.h"
@@ -402,7 +404,9 @@ void frmMain::closeEvent(QCloseEvent *event)
 
     const std::unique_ptr<settings::Store> store = m_openStore();
     if (!settings::saveWindowSettings(*store, currentWindowSettings(), !isMinimized()))
-        QMessageBox::critical(this, program::title(), tr("Indstillingerne kunne ikke gemmes."));
+        QMessageBox::critical(this, program::title(),
+                              FileProblem::withReason(tr("Indstillingerne kunne ikke gemmes."),
+                                                      store->writeResult()));
     event->accept();
 }
 

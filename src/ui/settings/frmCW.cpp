@@ -1,5 +1,7 @@
 #include "settings/frmCW.h"
 
+#include "FileProblem.h"
+
 #include "program/ProgramInfo.h"
 #include "engine/Morse.h"
 #include "Fonts.h"
@@ -193,7 +195,9 @@ void frmCW::cmdOK_Click()
     // The whole "CW" section is written on every OK, changed or not.
     const std::unique_ptr<settings::Store> store = m_openStore ? m_openStore() : nullptr;
     if (!store || !settings::saveSendingSettings(*store, s))
-        QMessageBox::warning(this, program::title(), tr("Indstillingerne kunne ikke gemmes."));
+        QMessageBox::warning(this, program::title(),
+                             FileProblem::withReason(tr("Indstillingerne kunne ikke gemmes."),
+                                                     store ? store->writeResult() : FileResult()));
     accept();
 }
 
