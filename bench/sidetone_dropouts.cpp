@@ -51,29 +51,43 @@ int main(int argc, char *argv[])
     bool failed = false;
     stream->failed = [&] { failed = true; };
 
-    // Every 10 ms the levers change with some chance, as a hand on a paddle; the
-    // events are taken as the window takes them.
+    // A hand on a paddle: a lever changes every 45 ms on average, at random; the
+    // events are taken as the window takes them, as often as it does (every 40 ms).
     QRandomGenerator rng(7);
     bool left = false;
     bool right = false;
     int events = 0;
     QTimer hand;
+    hand.setSingleShot(true);
     QObject::connect(&hand, &QTimer::timeout, [&] {
-        if (rng.bounded(8) == 0)
+        if (rng.bounded(2) == 0)
             left = !left;
-        if (rng.bounded(10) == 0)
+        else
             right = !right;
         source.setLevers(left, right);
+        stream->refresh();   // as the window does at every lever change
+        hand.start(5 + int(rng.bounded(80)));
+    });
+    hand.start(10);
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
         keying::KeyEvent e;
         while (source.takeEvent(e))
             ++events;
     });
-    hand.start(10);
+    poll.start(40);
+    QElapsedTimer wall;
+    wall.start();
     int latencyMax = 0;
     long latencySum = 0;
     int latencyCount = 0;
     QTimer probe;
     QObject::connect(&probe, &QTimer::timeout, [&] {
+        static int seen = 0;
+        if (stream->underruns() != seen && qEnvironmentVariableIsSet("TELVOK_DEBUG_UNDERRUNS")) {
+            seen = stream->underruns();
+            std::fprintf(stderr, "underruns %d at %.1f s\n", seen, double(wall.elapsed()) / 1000);
+        }
         const int ms = stream->latencyMs();
         if (ms >= 0) {
             latencyMax = std::max(latencyMax, ms);
@@ -83,8 +97,6 @@ int main(int argc, char *argv[])
     });
     probe.start(500);
     const double cpuStart = cpuSeconds();
-    QElapsedTimer wall;
-    wall.start();
     QTimer::singleShot(seconds * 1000, &app, &QCoreApplication::quit);
     app.exec();
     const double cpu = cpuSeconds() - cpuStart;

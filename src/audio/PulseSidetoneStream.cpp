@@ -9,8 +9,24 @@
 #include <pulse/context.h>
 #include <pulse/stream.h>
 #include <pulse/thread-mainloop.h>
+#include <pulse/timeval.h>
 
-PulseSidetoneStream::PulseSidetoneStream(PulseConnection &connection) : m_connection(connection) {}
+
+namespace {
+// Room left in front of what the sink has read, beyond the sink's own latency: the
+// time a write takes to reach the server.
+constexpr pa_usec_t kMarginUsec = 1500;
+constexpr qint64 kBytesPerSecond = qint64(morse::kSampleRate) * morse::kBytesPerSample;
+qint64 usecToBytes(pa_usec_t usec)
+{
+    return qint64(usec) * kBytesPerSecond / qint64(PA_USEC_PER_SEC) / morse::kBytesPerSample * morse::kBytesPerSample;
+}
+} // namespace
+
+PulseSidetoneStream::PulseSidetoneStream(PulseConnection &connection)
+    : m_connection(connection), m_again(size_t(kLongestRefresh))
+{
+}
 
 PulseSidetoneStream::~PulseSidetoneStream()
 {
@@ -100,9 +116,8 @@ bool PulseSidetoneStream::start(SidetoneSource *source)
         attr.prebuf = 0;   // never waits to prebuffer: started by hand below, never paused
         attr.minreq = kMinRequestBytes;
         attr.fragsize = uint32_t(-1);
-        const auto flags = pa_stream_flags_t(PA_STREAM_START_CORKED | PA_STREAM_ADJUST_LATENCY
-                                             | PA_STREAM_INTERPOLATE_TIMING
-                                             | PA_STREAM_AUTO_TIMING_UPDATE);
+        // Timing is asked for at each refresh, when it is needed, not all the time.
+        const auto flags = pa_stream_flags_t(PA_STREAM_START_CORKED | PA_STREAM_ADJUST_LATENCY);
         ready = pa_stream_connect_playback(m_stream, nullptr, &attr, flags, nullptr, nullptr) >= 0
             && m_connection.waitFor([this] { return pa_stream_get_state(m_stream) != PA_STREAM_CREATING; })
             && pa_stream_get_state(m_stream) == PA_STREAM_READY;
@@ -145,16 +160,53 @@ void PulseSidetoneStream::stop()
     m_connection.unlock();
 }
 
+// Fresh timing from the server: what it has not handed to the sink yet is rendered
+// again, but for a margin in front that the sink may take any moment.
+void PulseSidetoneStream::timingArrived(pa_stream *s, int success, void *self)
+{
+    auto *me = static_cast<PulseSidetoneStream *>(self);
+    if (s != me->m_stream)
+        return;
+    me->m_refreshing = false;
+    const pa_timing_info *t = success ? pa_stream_get_timing_info(s) : nullptr;
+    if (!me->m_source || !t || t->write_index_corrupt || t->read_index_corrupt)
+        return;
+    const qint64 unread = t->write_index - t->read_index - usecToBytes(t->transport_usec);
+    const qint64 margin = usecToBytes(t->configured_sink_usec + kMarginUsec);
+    const qint64 room = std::min<qint64>((unread - margin) / morse::kBytesPerSample, qint64(me->m_again.size()));
+    const std::int64_t n = room > 0 ? me->m_source->takeBack(room) : 0;
+    if (n <= 0)
+        return;
+    const std::span<std::int16_t> again(me->m_again.data(), size_t(n));
+    me->m_source->render(again);
+    qToLittleEndian<std::int16_t>(again.data(), qsizetype(n), again.data());
+    const auto bytes = qint64(n) * morse::kBytesPerSample;
+    pa_stream_write(s, again.data(), size_t(bytes), nullptr, -bytes, PA_SEEK_RELATIVE);
+}
+
+void PulseSidetoneStream::refresh()
+{
+    if (!m_running)
+        return;
+    m_connection.lock();
+    if (m_stream && !m_refreshing && pa_stream_get_state(m_stream) == PA_STREAM_READY) {
+        pa_operation *op = pa_stream_update_timing_info(m_stream, &timingArrived, this);
+        if (op) {
+            m_refreshing = true;
+            pa_operation_unref(op);
+        }
+    }
+    m_connection.unlock();
+}
+
 int PulseSidetoneStream::latencyMs() const
 {
     if (!m_running)
         return -1;
-    pa_usec_t usec = 0;
-    int negative = 0;
     m_connection.lock();
-    const bool known = pa_stream_get_latency(m_stream, &usec, &negative) >= 0;
+    const pa_timing_info *t = m_stream ? pa_stream_get_timing_info(m_stream) : nullptr;
+    // A change goes to the server and back, then waits behind the sink's part and the margin.
+    const pa_usec_t usec = t ? t->configured_sink_usec + kMarginUsec + 2 * t->transport_usec : 0;
     m_connection.unlock();
-    if (!known)
-        return -1;
-    return negative ? 0 : int((usec + 500) / 1000);
+    return t ? int((usec + 500) / 1000) : -1;
 }

@@ -8,6 +8,7 @@
 #include <QObject>
 
 #include <atomic>
+#include <vector>
 
 class PulseConnection;
 struct pa_stream;
@@ -15,12 +16,13 @@ struct pa_stream;
 // Use it from the UI thread, which must run an event loop (failed arrives there).
 class PulseSidetoneStream : public SidetoneStream {
 public:
-    // The server is asked to keep about 15 ms queued and to ask for 5 ms pieces. With
-    // 10 ms queued a busy machine (load 8 on two cores) heard about two gaps a second;
-    // with 15 ms none in a long keying session, and the tone still starts within
-    // about 15 ms of a key-down.
-    static constexpr int kTargetBytes = 1324;
-    static constexpr int kMinRequestBytes = 440;
+    // The server is asked to keep about 86 ms queued and to ask for 40 ms pieces:
+    // about 3 ms of that in the sink, the rest in the stream, so a busy machine has
+    // 40 ms to answer a request, with 25 wake-ups a second. A key change is not heard
+    // behind that queue: refresh() renders again all but the sink's part of it.
+    static constexpr int kTargetBytes = 7586;
+    static constexpr int kMinRequestBytes = 3528;
+    static constexpr int kLongestRefresh = 4410;   // samples rendered again at most
 
     // The connection (made, or re-made after a loss, by start()) must outlive the stream.
     explicit PulseSidetoneStream(PulseConnection &connection);
@@ -34,11 +36,13 @@ public:
     SoundError error() const override { return m_error; }
     int latencyMs() const override;
     int underruns() const override { return m_underruns.load(std::memory_order_relaxed); }
+    void refresh() override;
 
 private:
     static void stateChanged(pa_stream *stream, void *self);
     static void writable(pa_stream *stream, size_t bytes, void *self);
     static void underflow(pa_stream *stream, void *self);
+    static void timingArrived(pa_stream *stream, int success, void *self);
     void dropStream();   // the loop's lock held
 
     PulseConnection &m_connection;
@@ -50,6 +54,8 @@ private:
     // callbacks, which libpulse runs with that lock held.
     pa_stream *m_stream = nullptr;
     SidetoneSource *m_source = nullptr;
+    std::vector<std::int16_t> m_again;   // what a refresh renders again
+    bool m_refreshing = false;           // fresh timing asked for
     // Either thread.
     std::atomic<int> m_underruns{0};
     std::atomic<unsigned> m_generation{0};   // one per start; stale failures are dropped

@@ -62,7 +62,8 @@ void FrmSendetraeningTest::attempts_data()
     QTest::addColumn<bool>("swapped");
     QTest::addColumn<QString>("text");
     // "<code><+|-|*><dots>": press, release, or an auto-repeated press/release pair of a
-    // lever at a time in dot lengths; "F<dots>": the focus leaves the key area.
+    // lever at a time in dot lengths; "F<dots>": the focus leaves the key area;
+    // "S<dots>": Stop.
     QTest::addColumn<QString>("keying");
     QTest::addColumn<QString>("decoded");
     QTest::addColumn<int>("correct");
@@ -79,6 +80,8 @@ void FrmSendetraeningTest::attempts_data()
     QTest::newRow("free keying, no text") << 3 << false << "" << "L+0 L-0.5 L+4 L-4.5" << "EE" << 0 << true;
     QTest::newRow("history cannot be written: said, result kept")
         << 1 << false << "E" << "L+0 L-0.5" << "E" << 1 << false;
+    QTest::newRow("Stop just after the last mark: it counts")
+        << 0 << false << "I" << "[+0 [-1 [+2 [-2.5 S2.6" << "I" << 1 << true;
 }
 
 void FrmSendetraeningTest::attempts()
@@ -121,12 +124,15 @@ void FrmSendetraeningTest::attempts()
         const qint64 origin = [&] { stream->advance(kBlock); window.poll(); return qint64(stream->played().size()); }();
         for (const QString &step : keying.split(u' ')) {
             const bool focus = step[0] == u'F';
-            const qint64 at = origin + qint64(step.mid(focus ? 1 : 2).toDouble() * double(dot));
+            const bool stop = step[0] == u'S';
+            const qint64 at = origin + qint64(step.mid(focus || stop ? 1 : 2).toDouble() * double(dot));
             while (qint64(stream->played().size()) < at) {
                 stream->advance(std::min<qint64>(kBlock, at - qint64(stream->played().size())));
                 window.poll();
             }
-            if (focus) {
+            if (stop) {
+                QTest::keyClick(window.cmdStop, Qt::Key_Space);
+            } else if (focus) {
                 window.keyNøgle->clearFocus();
                 QFocusEvent out(QEvent::FocusOut, Qt::ActiveWindowFocusReason);
                 QCoreApplication::sendEvent(window.keyNøgle, &out);

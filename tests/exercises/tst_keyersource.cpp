@@ -19,6 +19,8 @@ class KeyerSourceTest : public QObject {
 private slots:
     void sidetone_data();
     void sidetone();
+    void takeBack_data();
+    void takeBack();
 };
 
 void KeyerSourceTest::sidetone_data()
@@ -96,6 +98,97 @@ void KeyerSourceTest::sidetone()
         if (t > 0)
             QVERIFY2(std::abs(int(pcm[t]) - int(pcm[t - 1])) <= maxStep, qPrintable(QStringLiteral("click at %1").arg(t)));
     }
+}
+
+namespace {
+
+struct Run {
+    std::vector<std::int16_t> pcm;
+    QList<qint64> events;   // sample, down
+    QList<qint64> takenBack;
+};
+
+// Renders `levers` (sample, bits) up to `end`, the stream refreshing `late` samples
+// after every change with `queued` samples not yet heard; then takes the events.
+Run play(KeyerMode mode, const QList<int> &levers, qint64 end, qint64 queued, int late = 0)
+{
+    KeyerSource source(Morse::dotLength(20), 700, 12000);
+    source.setMode(mode, false);
+    SimulatedSidetoneStream stream;
+    stream.setQueued(queued);
+    stream.start(&source);
+    Run run;
+    for (qsizetype i = 0; i < levers.size(); i += 2) {
+        stream.advance(levers[i] - source.clock(), 441);
+        source.setLevers((levers[i + 1] & 1) != 0, (levers[i + 1] & 2) != 0);
+        stream.advance(late, 441);   // the stream's thread may render before the refresh
+        stream.refresh();
+        run.takenBack << stream.lastRefresh();
+    }
+    stream.advance(end - source.clock(), 441);
+    run.pcm = stream.played();
+    KeyEvent e;
+    while (source.takeEvent(e))
+        run.events << e.sample << e.down;
+    return run;
+}
+
+} // namespace
+
+// Every lever change refreshes a stream that still has samples queued: what is heard is
+// what the changes would have keyed had they come that much earlier, in every mode,
+// also when a change falls in an element, its gap or a ramp; never more than 100 ms.
+void KeyerSourceTest::takeBack_data()
+{
+    QTest::addColumn<KeyerMode>("mode");
+    QTest::addColumn<QList<int>>("levers");   // sample, lever bits
+    QTest::addColumn<int>("queued");
+    QTest::addColumn<int>("late");            // samples rendered between a change and its refresh
+
+    const int dot = Morse::dotLength(20);   // 2646
+    const int q = 1300;                     // not a whole number of the tone's periods
+    using L = QList<int>;
+    QTest::newRow("paddle at rest, a tap") << KeyerMode::IambicB << L{8820, 1, 9000, 0} << q << 0;
+    QTest::newRow("straight key, a dash and a dot")
+        << KeyerMode::Straight << L{2000, 1, 2000 + 3 * dot, 0, 3000 + 4 * dot, 2, 3000 + 5 * dot, 0} << q << 0;
+    QTest::newRow("straight key released in its rise") << KeyerMode::Straight << L{4410, 1, 4510, 0} << q << 0;
+    QTest::newRow("iambic B: squeeze, released in a dah")
+        << KeyerMode::IambicB << L{2000, 1, 2100, 3, 2000 + 2 * dot, 0} << q << 0;
+    QTest::newRow("iambic A: squeeze released in a gap")
+        << KeyerMode::IambicA << L{2000, 2, 2000 + dot, 3, 2000 + 3 * dot + dot / 2, 0} << q << 0;
+    QTest::newRow("Ultimatic: the last lever wins, released during a dot")
+        << KeyerMode::Ultimatic << L{2000, 2, 2000 + 2 * dot, 3, 2000 + 4 * dot + dot / 3, 0} << q << 0;
+    QTest::newRow("single dot: a dit inserted into dahs")
+        << KeyerMode::SingleDot << L{2000, 2, 2000 + 5 * dot, 3, 2000 + 5 * dot + 300, 2, 2000 + 12 * dot, 0} << q << 0;
+    QTest::newRow("straight key, rendered before each refresh")
+        << KeyerMode::Straight << L{4410, 1, 4460, 0, 4560, 1, 4410 + dot, 0} << q << 37;
+    QTest::newRow("iambic B, rendered before each refresh")
+        << KeyerMode::IambicB << L{2000, 1, 2100, 3, 2150, 2, 2000 + 2 * dot, 0} << q << 400;
+    QTest::newRow("never further back than 100 ms")
+        << KeyerMode::IambicB << L{44100, 2, 44100 + 4 * dot, 0} << 44100 << 0;
+}
+
+void KeyerSourceTest::takeBack()
+{
+    QFETCH(KeyerMode, mode);
+    QFETCH(QList<int>, levers);
+    QFETCH(int, queued);
+    QFETCH(int, late);
+
+    const qint64 taken = std::min<qint64>(queued, KeyerSource::kLongestTakeBack);
+    const qint64 shift = taken - late;
+    const qint64 end = levers[levers.size() - 2] + 8 * 44100;
+    const Run got = play(mode, levers, end, queued, late);
+    QCOMPARE(got.takenBack, QList<qint64>(levers.size() / 2, taken));
+    QList<int> earlier = levers;
+    for (qsizetype i = 0; i < earlier.size(); i += 2)
+        earlier[i] -= int(shift);
+    const Run want = play(mode, earlier, end, 0);
+    QVERIFY(!want.events.isEmpty());
+    QCOMPARE(got.events, want.events);
+    QCOMPARE(got.pcm.size(), want.pcm.size());
+    for (size_t i = 0; i < got.pcm.size(); ++i)
+        QVERIFY2(got.pcm[i] == want.pcm[i], qPrintable(QStringLiteral("sample %1").arg(i)));
 }
 
 QTEST_APPLESS_MAIN(KeyerSourceTest)

@@ -37,7 +37,7 @@ namespace {
 
 constexpr double kClientWidth = 11400;    // twips
 constexpr double kClientHeight = 8400;    // twips
-constexpr int kPollMs = 10;
+constexpr int kPollMs = 40;
 constexpr int kLatencyMs = 500;           // how often the latency shown is refreshed
 
 QString number(double value, int decimals = 1)
@@ -289,7 +289,12 @@ frmSendetraening::frmSendetraening(Morse &morse, QString text, settings::StoreOp
     chkByt->setChecked(choice.swapped);
     m_source.setMode(choice.mode, choice.swapped);
 
-    connect(keyNøgle, &KeyArea::leversChanged, this, [this](bool l, bool r) { m_source.setLevers(l, r); });
+    connect(keyNøgle, &KeyArea::leversChanged, this, [this](bool l, bool r) {
+        catchUpSilentClock();   // without sound, the change comes at its own time
+        m_source.setLevers(l, r);
+        if (m_stream)
+            m_stream->refresh();
+    });
     connect(cboTilstand, &QComboBox::currentIndexChanged, this, &frmSendetraening::modeChanged);
     connect(chkByt, &QCheckBox::toggled, this, &frmSendetraening::modeChanged);
     connect(cmdStart, &QPushButton::clicked, this, &frmSendetraening::cmdStart_Click);
@@ -416,8 +421,17 @@ void frmSendetraening::cmdStart_Click()
 
 void frmSendetraening::cmdStop_Click()
 {
-    if (m_running)
+    if (!m_running || m_stopAt >= 0)
+        return;
+    keyNøgle->releaseAll();
+    if (!m_stream && !m_silentClock.isValid()) {
         endAttempt();
+        return;
+    }
+    // The keyer hands its events over a moment after they are keyed: the last ones
+    // are still on their way.
+    m_stopAt = m_source.clock();
+    poll();
 }
 
 void frmSendetraening::reject()
@@ -429,21 +443,26 @@ void frmSendetraening::reject()
     QDialog::reject();
 }
 
+// No sound: the keyer is driven by the wall clock, into a block no one hears.
+void frmSendetraening::catchUpSilentClock()
+{
+    if (m_stream || !m_silentClock.isValid())
+        return;
+    const qint64 due = m_silentFrom + m_silentClock.elapsed() * morse::kSampleRate / 1000 - m_source.clock();
+    if (due > 0) {
+        m_silentBlock.resize(size_t(due));
+        m_source.render(m_silentBlock);
+    }
+}
+
 void frmSendetraening::poll()
 {
-    if (!m_stream && m_silentClock.isValid()) {
-        // No sound: the keyer is driven by the wall clock, into a block no one hears.
-        const qint64 due = m_silentFrom + m_silentClock.elapsed() * morse::kSampleRate / 1000 - m_source.clock();
-        if (due > 0) {
-            m_silentBlock.resize(size_t(due));
-            m_source.render(m_silentBlock);
-        }
-    }
+    catchUpSilentClock();
     bool changed = false;
     KeyEvent e;
     while (m_source.takeEvent(e)) {
         m_lastActivity = e.sample;
-        if (!m_running)
+        if (!m_running || (m_stopAt >= 0 && e.sample >= m_stopAt))
             continue;
         if (e.down) {
             m_downAt = e.sample;
@@ -457,9 +476,14 @@ void frmSendetraening::poll()
     if (!m_running)
         return;
     const qint64 now = m_source.clock();
+    if (m_stopAt >= 0) {
+        if (now - KeyerSource::kLongestTakeBack >= m_stopAt)
+            endAttempt();
+        return;
+    }
     const QString before = m_decoder.text();
-    if (m_downAt < 0)   // a character ends only in a gap
-        m_decoder.idle(now);
+    if (m_downAt < 0)   // a character ends only in a gap, and only in one that stays
+        m_decoder.idle(now - KeyerSource::kLongestTakeBack);
     if (changed || m_decoder.text() != before) {
         lblAfkodet->setText(m_decoder.text());
         showTarget();
@@ -474,10 +498,12 @@ void frmSendetraening::endAttempt()
         return;
     m_running = false;
     keyNøgle->releaseAll();
-    // A mark still held counts up to now.
+    // A mark still held counts up to now, or up to Stop.
+    const qint64 end = m_stopAt >= 0 ? m_stopAt : m_source.clock();
+    m_stopAt = -1;
     if (m_downAt >= 0)
-        m_decoder.addMark(m_downAt, m_source.clock() - m_downAt, m_downElement);
-    m_decoder.idle(m_source.clock() + kIdleEndSamples);
+        m_decoder.addMark(m_downAt, end - m_downAt, m_downElement);
+    m_decoder.idle(end + kIdleEndSamples);
     lblAfkodet->setText(m_decoder.text());
     m_fist = analyseFist(m_decoder.intervals(), morse::kSampleRate);
     if (!m_text.isEmpty())

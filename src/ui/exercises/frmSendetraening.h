@@ -103,6 +103,7 @@ private:
     void modeChanged();
     void startSidetone();
     void startSilentClock();
+    void catchUpSilentClock();
     void sidetoneFailed();
     void endAttempt();
     void showTarget();
@@ -127,6 +128,8 @@ private:
     QTimer m_latencyTimer;
     keying::SendDecoder m_decoder;
     bool m_running = false;
+    qint64 m_stopAt = -1;                 // Stop pressed here: the attempt ends once the
+                                          // key events up to it have come in
     qint64 m_downAt = -1;                 // sample of the key-down being keyed
     keying::Element m_downElement = keying::Element::None;
     qint64 m_lastActivity = 0;            // sample of the last key-down or key-up

@@ -17,6 +17,15 @@ public:
     // Fills out with the next samples. Called on the stream's own thread: it must
     // not block, lock or allocate.
     virtual void render(std::span<std::int16_t> out) = 0;
+    // Takes back up to maxSamples of the latest samples rendered, as far as rendering
+    // them again would give what the source's input now asks for; returns how many.
+    // The stream renders them again at once, in place. Called on the stream's thread
+    // or with its lock held, never during render().
+    virtual std::int64_t takeBack(std::int64_t maxSamples)
+    {
+        (void)maxSamples;
+        return 0;
+    }
 };
 
 class SidetoneStream {
@@ -31,10 +40,14 @@ public:
     virtual bool isRunning() const = 0;
     virtual SoundError error() const = 0;
 
-    // What is queued ahead of the play position, in milliseconds; -1 while unknown.
+    // How late a change of the source is heard, in milliseconds; -1 while unknown.
     virtual int latencyMs() const = 0;
     // Gaps the stream ran dry since start().
     virtual int underruns() const = 0;
+    // The source's input changed (a key went down or up): what is queued and not yet
+    // heard is rendered again as far as the source can take it back, so that the
+    // change is heard as soon as the server can play it.
+    virtual void refresh() = 0;
 
     // On the owner's (UI) thread: the stream died while running (server lost).
     std::function<void()> failed;

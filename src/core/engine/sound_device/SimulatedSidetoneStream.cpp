@@ -30,6 +30,20 @@ void SimulatedSidetoneStream::advance(qint64 samples, int blockSamples)
     }
 }
 
+void SimulatedSidetoneStream::refresh()
+{
+    if (!m_source)
+        return;
+    const auto n = m_source->takeBack(std::min<std::int64_t>(m_queued, std::int64_t(m_played.size())));
+    m_lastRefresh = n;
+    if (n <= 0)
+        return;
+    m_played.resize(m_played.size() - size_t(n));
+    m_block.resize(size_t(n));
+    m_source->render(m_block);
+    m_played.insert(m_played.end(), m_block.begin(), m_block.end());
+}
+
 void SimulatedSidetoneStream::failNow()
 {
     if (!m_source)

@@ -16,11 +16,17 @@ public:
     SoundError error() const override { return m_error; }
     int latencyMs() const override { return m_source ? 0 : -1; }
     int underruns() const override { return 0; }
+    // Renders again what the source takes back of the samples still queued.
+    void refresh() override;
 
     // Pulls `samples` samples in blocks of at most blockSamples. No-op when stopped.
     void advance(qint64 samples, int blockSamples = 441);
     const std::vector<std::int16_t> &played() const { return m_played; }
     void clearPlayed() { m_played.clear(); }
+    // The latest samples pulled that count as queued, not yet heard (0 by default).
+    void setQueued(qint64 samples) { m_queued = samples; }
+    // Samples rendered again by the latest refresh().
+    qint64 lastRefresh() const { return m_lastRefresh; }
 
     // Test controls: the next start fails, or the running stream dies now.
     void setStartFails(bool fails) { m_startFails = fails; }
@@ -31,5 +37,7 @@ private:
     std::vector<std::int16_t> m_played;
     std::vector<std::int16_t> m_block;
     SoundError m_error = SoundError::None;
+    qint64 m_queued = 0;
+    qint64 m_lastRefresh = 0;
     bool m_startFails = false;
 };
