@@ -102,6 +102,7 @@ bool PulseSidetoneStream::start(SidetoneSource *source)
     const pa_sample_spec spec{PA_SAMPLE_S16LE, uint32_t(morse::kSampleRate), uint8_t(morse::kChannels)};
     pa_channel_map map;
     pa_channel_map_init_mono(&map);
+    m_refreshing = false;
     m_stream = pa_stream_new(m_connection.context(), "Sidetone", &spec, &map);
     bool ready = false;
     if (m_stream) {
@@ -123,9 +124,11 @@ bool PulseSidetoneStream::start(SidetoneSource *source)
             && pa_stream_get_state(m_stream) == PA_STREAM_READY;
     }
     if (ready) {
-        pa_operation *op = pa_stream_cork(m_stream, 0, nullptr, nullptr);
-        if (op)
-            pa_operation_unref(op);
+        for (pa_operation *op : {pa_stream_cork(m_stream, 0, nullptr, nullptr),
+                                 pa_stream_update_timing_info(m_stream, nullptr, nullptr)}) {
+            if (op)
+                pa_operation_unref(op);
+        }
     } else {
         const bool lost = !m_connection.isReady();
         dropStream();

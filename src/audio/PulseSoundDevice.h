@@ -17,7 +17,7 @@ public:
     // room for a loaded machine. Neither end waits for it: the first sound goes
     // out as the stream is uncorked, and Stop throws away what is queued.
     static constexpr int kTargetBytes = 17640;
-    static constexpr int kMinRequestBytes = 4410;
+    static constexpr int kMinRequestBytes = 8554;
     // After a gap (the ring was not refilled in time) playback resumes once this
     // much is queued again (10 ms).
     static constexpr int kPrebufferBytes = 882;

@@ -84,6 +84,7 @@ void PulseSidetoneTest::keying()
     QCOMPARE(capture->firstSound(), qint64(-1));   // silence until keyed
     const qint64 downNs = m_clock.nsecsElapsed();
     source.setLevers(true, false);
+    stream->refresh();
     if (killServer) {
         QTest::qWait(100);
         m_server.stop(true);
@@ -98,9 +99,11 @@ void PulseSidetoneTest::keying()
         QVERIFY(capture->start());
         QTest::qWait(100);
         source.setLevers(true, false);
+        stream->refresh();
     }
     QTest::qWait(300);
     source.setLevers(false, false);
+    stream->refresh();
     QTest::qWait(300);
     capture->stop();
 
