@@ -84,7 +84,7 @@ int main(int argc, char *argv[])
     QTimer probe;
     QObject::connect(&probe, &QTimer::timeout, [&] {
         static int seen = 0;
-        if (stream->underruns() != seen && qEnvironmentVariableIsSet("TELVOK_DEBUG_UNDERRUNS")) {
+        if (stream->underruns() != seen) {   // when they came, to tell them from load
             seen = stream->underruns();
             std::fprintf(stderr, "underruns %d at %.1f s\n", seen, double(wall.elapsed()) / 1000);
         }

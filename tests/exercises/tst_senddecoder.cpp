@@ -78,6 +78,8 @@ class SendDecoderTest : public QObject {
 private slots:
     void fists_data();
     void fists();
+    void spellings_data();
+    void spellings();
 };
 
 void SendDecoderTest::fists_data()
@@ -137,6 +139,52 @@ void SendDecoderTest::fists()
                  qPrintable(QStringLiteral("seed %1: %2 %\n%3\n%4")
                                 .arg(seed).arg(score.accuracy()).arg(text, decoder.text())));
     }
+}
+
+// A prosign keyed where the text has it reads as the prosign, not as the character
+// that shares its pattern; and the other way round.
+void SendDecoderTest::spellings_data()
+{
+    QTest::addColumn<QString>("expected");   // the text to send
+    QTest::addColumn<QString>("keyed");      // what is keyed, spelled as the table reads it
+    QTest::addColumn<QString>("decoded");
+
+    QTest::newRow("free keying: the table's reading") << "" << "+ = (" << "+ = (";
+    QTest::newRow("prosigns in the text") << "<AR> <BT> <KN>" << "+ = (" << "<AR> <BT> <KN>";
+    QTest::newRow("characters in the text") << "+ = (" << "+ = (" << "+ = (";
+    QTest::newRow("both spellings: the table decides") << "+ <AR> <SK>" << "+ + <SK>" << "+ + <SK>";
+}
+
+void SendDecoderTest::spellings()
+{
+    QFETCH(QString, expected);
+    QFETCH(QString, keyed);
+    QFETCH(QString, decoded);
+
+    const qint32 dot = 2646;
+    SendDecoder decoder(dot);
+    decoder.setExpected(expected);
+    decoder.reset(dot);   // a new attempt keeps the text's spellings
+    qint64 t = 0;
+    for (const receive::Located &l : receive::sentTokens(keyed)) {
+        if (l.token == receive::kWordGap) {
+            t += 4 * dot;
+            continue;
+        }
+        const QString spelling = receive::tokenText(l.token);
+        const std::string_view pattern =
+            morse::lookupPattern(receive::isProsign(l.token) ? spelling.mid(1, 2) : spelling);
+        for (size_t i = 0; i < pattern.size();) {
+            const bool dash = pattern.substr(i, 3) == "123";
+            const qint32 length = dash ? 3 * dot : dot;
+            decoder.addMark(t, length, dash ? Element::Dah : Element::Dit);
+            t += length + dot;
+            i += dash ? 4 : 2;
+        }
+        t += 2 * dot;
+    }
+    decoder.idle(t + 10 * dot);
+    QCOMPARE(decoder.text(), decoded);
 }
 
 QTEST_APPLESS_MAIN(SendDecoderTest)

@@ -1,6 +1,7 @@
 #include "exercises/SendDecoder.h"
 
 #include "engine/MorseTable.h"
+#include "exercises/CopyScore.h"
 
 #include <numeric>
 
@@ -33,6 +34,28 @@ void SendDecoder::reset(qint32 dotSamples)
     m_lastEnd = -1;
 }
 
+void SendDecoder::setExpected(QStringView text)
+{
+    m_spellings.clear();
+    std::map<std::string, QString, std::less<>> seen;
+    for (const receive::Located &l : receive::sentTokens(text)) {
+        if (l.token == receive::kWordGap)
+            continue;
+        const QString spelling = receive::tokenText(l.token);
+        const QString key = receive::isProsign(l.token) ? spelling.mid(1, 2) : spelling;
+        const std::string pattern(morse::lookupPattern(key));
+        if (pattern.empty())
+            continue;
+        const auto [at, added] = seen.emplace(pattern, spelling);
+        if (!added && at->second != spelling)
+            at->second.clear();   // the text spells it both ways: the table decides
+    }
+    for (auto &[pattern, spelling] : seen) {
+        if (!spelling.isEmpty() && spelling != morse::lookupCharacter(pattern))
+            m_spellings.emplace(pattern, spelling);
+    }
+}
+
 double SendDecoder::average(const std::vector<double> &values)
 {
     return std::accumulate(values.begin(), values.end(), 0.0) / double(values.size());
@@ -47,7 +70,8 @@ void SendDecoder::finishCharacter()
 {
     if (m_pattern.empty())
         return;
-    const QString c = morse::lookupCharacter(m_pattern);
+    const auto spelled = m_spellings.find(m_pattern);
+    const QString c = spelled != m_spellings.end() ? spelled->second : morse::lookupCharacter(m_pattern);
     m_text += c.isEmpty() ? QStringLiteral("*") : c;   // a pattern the table lacks
     m_pattern.clear();
 }

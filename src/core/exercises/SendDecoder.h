@@ -5,7 +5,9 @@
 #include "exercises/Keyer.h"
 
 #include <QString>
+#include <QStringView>
 
+#include <map>
 #include <string>
 #include <vector>
 
@@ -25,6 +27,10 @@ public:
     explicit SendDecoder(qint32 dotSamples);
 
     void reset(qint32 dotSamples);
+    // The text to be sent: a pattern that stands for two things in the table (a
+    // character and a prosign: "+" and <AR>, "=" and <BT>, "(" and <KN>) is read as
+    // the one the text holds. Kept across reset().
+    void setExpected(QStringView text);
 
     // A mark keyed from start for length samples. kind Dit or Dah is taken as it is;
     // Straight is told by its length. Marks under kSpikeSamples are ignored.
@@ -51,6 +57,7 @@ private:
     std::vector<double> m_dots;      // the latest straight-key dot lengths, oldest first
     std::vector<double> m_dashes;
     std::string m_pattern;           // the character being keyed, in the table's symbols
+    std::map<std::string, QString, std::less<>> m_spellings;   // pattern -> as the text spells it
     QString m_text;
     std::vector<Interval> m_intervals;
     qint64 m_lastEnd = -1;

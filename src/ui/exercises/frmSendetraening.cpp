@@ -406,6 +406,7 @@ void frmSendetraening::cmdStart_Click()
         return;
     m_wpm = m_morse.settings().giWPM;
     m_decoder.reset(Morse::dotLength(m_wpm));
+    m_decoder.setExpected(m_text);
     m_downAt = -1;
     m_score.reset();
     m_fist = {};
