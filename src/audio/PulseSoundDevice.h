@@ -13,9 +13,12 @@
 class PulseSoundDevice : public SoundDevice {
 public:
     // The server holds about 200 ms written ahead of what is heard (8820 samples),
-    // and asks for more once 50 ms of it have played: a few wake-ups a second, and
-    // room for a loaded machine. Neither end waits for it: the first sound goes
-    // out as the stream is uncorked, and Stop throws away what is queued.
+    // and asks for more once 97 ms of it have played: ten wake-ups a second, and
+    // room for a loaded machine. Of the 200 ms the sink keeps only 3 ms (the server
+    // gives it half of what is left after two requests), so a pass needs only that
+    // much lead-in and "&TX" is heard about 10 ms after the press. Neither end waits
+    // for it: the first sound goes out as the stream is uncorked, and Stop throws
+    // away what is queued.
     static constexpr int kTargetBytes = 17640;
     static constexpr int kMinRequestBytes = 8554;
     // After a gap (the ring was not refilled in time) playback resumes once this
