@@ -3,7 +3,8 @@
 // from the moment a helper program is started, without waiting for it, to the
 // first (or, for a stop, the last) non-silent sample read from the null sink's
 // monitor, which arrives in 10 ms chunks:
-//  - a mouse click on "TX" and Alt+T in the program, Escape and a click on "Stop";
+//  - a mouse click on "TX" and Alt+T in the program (with xdotool's pause between
+//    keys, and without), Escape and a click on "Stop";
 //  - the launch of telvok-cw-send, of paplay with a WAV of the same sound (the
 //    setup's own delay), and of unixcw's cw when it is installed;
 // and how many telvok-cw-send runs did not end with status 0.
@@ -127,6 +128,9 @@ static int run(int argc, char *argv[])
     const QString y = QString::number(buttonY);
     for (int i = 0; i < windowRuns; ++i) {
         const bool mouse = i % 2 == 0;
+        // xdotool's own pause between keys (12 ms, half of it between Alt and T),
+        // and none: the second is the program's part alone.
+        const bool pauseless = i % 4 == 3;
         Capture capture(clock);
         if (!capture.start())
             return 1;
@@ -136,10 +140,15 @@ static int run(int argc, char *argv[])
                                               {QStringLiteral("mousemove"), txX, y, QStringLiteral("click"),
                                                QStringLiteral("1")}, clock)
                                      : launch(press, QStringLiteral("xdotool"),
-                                              {QStringLiteral("key"), QStringLiteral("alt+t")}, clock);
+                                              {QStringLiteral("key"), QStringLiteral("--delay"),
+                                               pauseless ? QStringLiteral("0") : QStringLiteral("12"), QStringLiteral("alt+t")},
+                                              clock);
         const double start = toFirstSound(capture, 0, pressNs, 3000);
         if (start >= 0)
-            figures[mouse ? "click on TX -> first sound" : "Alt+T -> first sound"].push_back(start);
+            figures[mouse       ? "click on TX -> first sound"
+                    : pauseless ? "Alt+T, T at once -> first sound"
+                                : "Alt+T -> first sound"]
+                .push_back(start);
         press.waitForFinished();
         spin(100);     // inside the first dash
         QProcess stop;
