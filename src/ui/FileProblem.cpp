@@ -50,3 +50,15 @@ QString FileProblem::withReason(const QString &headline, const FileResult &resul
     const QString why = result.ok() ? QString() : reason(result);
     return why.isEmpty() ? headline : headline + QLatin1String("\n\n") + why;
 }
+
+QString FileProblem::historyNote(const QString &path, bool readable, int skipped, const QString &whatIsNew)
+{
+    if (!readable)
+        return tr("Historikken kunne ikke læses fra %1. %2 vises her, men kan måske ikke gemmes.")
+            .arg(path, whatIsNew);
+    if (skipped == 1)
+        return tr("En beskadiget linje i historikken blev sprunget over.");
+    if (skipped > 1)
+        return tr("%1 beskadigede linjer i historikken blev sprunget over.").arg(skipped);
+    return {};
+}

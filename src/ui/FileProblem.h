@@ -17,4 +17,8 @@ public:
     static QString message(const QString &headline, const QString &path, const FileResult &result);
     // The headline alone, or with a blank line and the reason when there is one.
     static QString withReason(const QString &headline, const FileResult &result);
+    // What a window says above its history when the file could not be read (whatIsNew:
+    // "Nye forsøg", "Nye kørsler" ... are shown, maybe not saved) or damaged lines of it
+    // were skipped; empty when all of it was read.
+    static QString historyNote(const QString &path, bool readable, int skipped, const QString &whatIsNew);
 };

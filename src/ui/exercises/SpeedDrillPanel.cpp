@@ -1,5 +1,6 @@
 #include "exercises/SpeedDrillPanel.h"
 
+#include "FileProblem.h"
 #include "exercises/Callsigns.h"
 #include "exercises/CharacterStats.h"
 #include "exercises/CopyScore.h"
@@ -183,14 +184,8 @@ SpeedDrillPanel::SpeedDrillPanel(Kind kind, std::vector<Source> sources, ItemPla
 
     const drill::DrillHistory::Contents contents = m_history.read();
     m_records = contents.runs;
-    if (!contents.readable)
-        lblHistorik->setText(tr("Historikken kunne ikke læses fra %1. Nye resultater vises "
-                                "her, men kan måske ikke gemmes.").arg(m_history.path()));
-    else if (contents.skipped > 0)
-        lblHistorik->setText(contents.skipped == 1
-                                 ? tr("En beskadiget linje i historikken blev sprunget over.")
-                                 : tr("%1 beskadigede linjer i historikken blev sprunget over.")
-                                       .arg(contents.skipped));
+    lblHistorik->setText(
+        FileProblem::historyNote(m_history.path(), contents.readable, contents.skipped, tr("Nye resultater")));
     lblHistorik->setVisible(!lblHistorik->text().isEmpty());
     showBest();
     updateControls();

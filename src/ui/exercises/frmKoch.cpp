@@ -1,5 +1,6 @@
 #include "exercises/frmKoch.h"
 
+#include "FileProblem.h"
 #include "exercises/AccuracyChart.h"
 #include "program/ProgramInfo.h"
 #include "engine/MorseTable.h"
@@ -248,13 +249,8 @@ frmKoch::frmKoch(Morse &morse, ReceiveTransmitter transmitter, settings::StoreOp
 
     const KochHistory::Contents contents = m_history.read();
     m_runs = contents.runs;
-    if (!contents.readable)
-        lblStatus->setText(tr("Historikken kunne ikke læses fra %1. Nye kørsler vises her, "
-                              "men kan måske ikke gemmes.").arg(m_history.path()));
-    else if (contents.skipped == 1)
-        lblStatus->setText(tr("En beskadiget linje i historikken blev sprunget over."));
-    else if (contents.skipped > 1)
-        lblStatus->setText(tr("%1 beskadigede linjer i historikken blev sprunget over.").arg(contents.skipped));
+    lblStatus->setText(
+        FileProblem::historyNote(m_history.path(), contents.readable, contents.skipped, tr("Nye kørsler")));
     lblStatus->setVisible(!lblStatus->text().isEmpty());
 
     m_loading = false;

@@ -167,15 +167,8 @@ frmModtag::frmModtag(Morse &morse, ReceiveTransmitter transmitter, QString histo
 
     const ReceiveHistory::Contents contents = m_history.read();
     m_attempts = contents.attempts;
-    if (!contents.readable) {
-        lblHistorik->setText(tr("Historikken kunne ikke læses fra %1. Nye forsøg vises "
-                                "her, men kan måske ikke gemmes.").arg(m_history.path()));
-    } else if (contents.skipped > 0) {
-        lblHistorik->setText(contents.skipped == 1
-                                 ? tr("En beskadiget linje i historikken blev sprunget over.")
-                                 : tr("%1 beskadigede linjer i historikken blev sprunget over.")
-                                       .arg(contents.skipped));
-    }
+    lblHistorik->setText(
+        FileProblem::historyNote(m_history.path(), contents.readable, contents.skipped, tr("Nye forsøg")));
     lblHistorik->setVisible(!lblHistorik->text().isEmpty());
     showHistory();
     updateButtons();
