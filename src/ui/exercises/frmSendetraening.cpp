@@ -420,10 +420,6 @@ void frmSendetraening::cmdStop_Click()
     if (!m_running || m_stopAt >= 0)
         return;
     keyNøgle->releaseAll();
-    if (!m_stream && !m_silentClock.isValid()) {
-        endAttempt();
-        return;
-    }
     // The keyer hands its events over a moment after they are keyed: the last ones
     // are still on their way.
     m_stopAt = m_source.clock();
