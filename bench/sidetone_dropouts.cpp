@@ -5,6 +5,7 @@
 //
 //   sidetone_dropouts [seconds]
 
+#include "ProcessFigures.h"
 #include "support/SoundCapture.h"
 
 #include "PulseSoundDevice.h"
@@ -16,20 +17,7 @@
 #include <QRandomGenerator>
 #include <QTimer>
 
-#include <sys/resource.h>
-
 #include <cstdio>
-
-namespace {
-
-double cpuSeconds()
-{
-    rusage u{};
-    getrusage(RUSAGE_SELF, &u);
-    return double(u.ru_utime.tv_sec + u.ru_stime.tv_sec) + double(u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
-}
-
-} // namespace
 
 int main(int argc, char *argv[])
 {
@@ -96,10 +84,10 @@ int main(int argc, char *argv[])
         }
     });
     probe.start(500);
-    const double cpuStart = cpuSeconds();
+    const double cpuStart = bench::processCpuSeconds();
     QTimer::singleShot(seconds * 1000, &app, &QCoreApplication::quit);
     app.exec();
-    const double cpu = cpuSeconds() - cpuStart;
+    const double cpu = bench::processCpuSeconds() - cpuStart;
     const double elapsed = double(wall.elapsed()) / 1000;
     std::printf("keyed for %.0f s at 40 WPM: %d key events, %d lost\n", elapsed, events, source.lostEvents());
     std::printf("underruns: %d%s\n", stream->underruns(), failed ? " (the stream failed)" : "");

@@ -6,6 +6,7 @@
 //
 //   sidetone_latency [runs]
 
+#include "LatencyFigures.h"
 #include "support/SoundCapture.h"
 #include "support/XDriver.h"
 
@@ -20,30 +21,6 @@
 
 using namespace soundtest;
 using namespace xdriver;
-
-namespace {
-
-const QString kTitle = QStringLiteral("Telvok's Morsetræningsprogram");
-
-void summary(const char *what, std::vector<double> v)
-{
-    if (v.empty()) {
-        std::printf("%-34s no data\n", what);
-        return;
-    }
-    std::sort(v.begin(), v.end());
-    std::printf("%-34s median %6.1f  max %6.1f  min %6.1f ms  (%zu runs)\n", what, v[v.size() / 2],
-                v.back(), v.front(), v.size());
-}
-
-double toFirstSound(Capture &capture, qint64 startNs, int waitMs)
-{
-    waitFor([&] { return capture.firstSound(0) >= 0; }, waitMs);
-    const qint64 first = capture.firstSound(0);
-    return first < 0 ? -1 : double(capture.arrivalNs(first) - startNs) / 1e6;
-}
-
-} // namespace
 
 static int run(int argc, char *argv[])
 {
@@ -64,7 +41,7 @@ static int run(int argc, char *argv[])
     QProcess program;
     if (!startOnDisplay(program, QStringLiteral(TELVOK_CW), home.path()))
         return 1;
-    const QString main = findWindow(kTitle);
+    const QString main = findWindow(bench::kMainTitle);
     if (main.isEmpty()) {
         std::fprintf(stderr, "the main window did not appear\n");
         return 1;
@@ -90,7 +67,7 @@ static int run(int argc, char *argv[])
         QProcess press;
         const qint64 pressNs = clock.nsecsElapsed();
         press.start(QStringLiteral("xdotool"), {QStringLiteral("keydown"), QStringLiteral("bracketleft")});
-        const double ms = toFirstSound(capture, pressNs, 3000);
+        const double ms = bench::toFirstSound(capture, 0, pressNs, 3000);
         if (ms >= 0)
             figures["key-down -> first sound"].push_back(ms);
         press.waitForFinished();
@@ -142,15 +119,15 @@ static int run(int argc, char *argv[])
         QProcess p;
         const qint64 startNs = clock.nsecsElapsed();
         p.start(QStringLiteral("paplay"), {wav});
-        const double ms = toFirstSound(capture, startNs, 3000);
+        const double ms = bench::toFirstSound(capture, 0, startNs, 3000);
         if (ms >= 0)
             figures["paplay launch -> first sound"].push_back(ms);
         p.waitForFinished(10000);
         capture.stop();
     }
     for (const auto &[name, values] : figures)
-        summary(name.c_str(), values);
-    std::printf("%-34s %d of %d tones with a cut rise, %d with a gap\n", "sidetone as heard", cutRises, checked, gaps);
+        bench::printLatencies(name.c_str(), values);
+    std::printf("%-38s %d of %d tones with a cut rise, %d with a gap\n", "sidetone as heard", cutRises, checked, gaps);
     return 0;
 }
 

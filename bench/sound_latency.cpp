@@ -11,6 +11,7 @@
 //
 //   sound_latency [window runs] [launch runs]
 
+#include "LatencyFigures.h"
 #include "support/SoundCapture.h"
 #include "support/XDriver.h"
 
@@ -29,33 +30,12 @@ using namespace xdriver;
 
 namespace {
 
-const QString kTitle = QStringLiteral("Telvok's Morsetræningsprogram");
-
-void summary(const char *what, std::vector<double> v)
-{
-    if (v.empty()) {
-        std::printf("%-38s no data\n", what);
-        return;
-    }
-    std::sort(v.begin(), v.end());
-    std::printf("%-38s median %6.1f  max %6.1f  min %6.1f ms  (%zu runs)\n", what, v[v.size() / 2],
-                v.back(), v.front(), v.size());
-}
-
 // Starts a helper and returns at once; the clock reading just before.
 qint64 launch(QProcess &process, const QString &program, const QStringList &args, const QElapsedTimer &clock)
 {
     const qint64 ns = clock.nsecsElapsed();
     process.start(program, args);
     return ns;
-}
-
-// ms from startNs to the arrival of the first sound at or after sample from; -1: none.
-double toFirstSound(Capture &capture, qint64 from, qint64 startNs, int waitMs)
-{
-    waitFor([&] { return capture.firstSound(from) >= 0; }, waitMs);
-    const qint64 first = capture.firstSound(from);
-    return first < 0 ? -1 : double(capture.arrivalNs(first) - startNs) / 1e6;
 }
 
 struct Geometry {
@@ -100,9 +80,9 @@ static int run(int argc, char *argv[])
     std::map<std::string, std::vector<double>> figures;
 
     // The window sends at 5 WPM: its first dash (0.72 s) outlasts the stop.
-    const QString store = home.filePath(kTitle);
+    const QString store = home.filePath(bench::kMainTitle);
     QDir().mkpath(store);
-    QFile ini(store + u'/' + kTitle + QStringLiteral(".ini"));
+    QFile ini(store + u'/' + bench::kMainTitle + QStringLiteral(".ini"));
     if (!ini.open(QIODevice::WriteOnly))
         return 1;
     ini.write("[CW]\nWPM=5\nTone=800\nVolume=10000\nFarnsworth=0\n");
@@ -114,7 +94,7 @@ static int run(int argc, char *argv[])
     QProcess program;
     if (!startOnDisplay(program, QStringLiteral(TELVOK_CW), home.path()))
         return 1;
-    const QString main = findWindow(kTitle);
+    const QString main = findWindow(bench::kMainTitle);
     if (main.isEmpty()) {
         std::fprintf(stderr, "the main window did not appear\n");
         return 1;
@@ -143,7 +123,7 @@ static int run(int argc, char *argv[])
                                               {QStringLiteral("key"), QStringLiteral("--delay"),
                                                pauseless ? QStringLiteral("0") : QStringLiteral("12"), QStringLiteral("alt+t")},
                                               clock);
-        const double start = toFirstSound(capture, 0, pressNs, 3000);
+        const double start = bench::toFirstSound(capture, 0, pressNs, 3000);
         if (start >= 0)
             figures[mouse       ? "click on TX -> first sound"
                     : pauseless ? "Alt+T, T at once -> first sound"
@@ -211,7 +191,7 @@ static int run(int argc, char *argv[])
                 p.write("T\n");
                 p.closeWriteChannel();
             }
-            const double ms = toFirstSound(capture, 0, startNs, 3000);
+            const double ms = bench::toFirstSound(capture, 0, startNs, 3000);
             if (ms >= 0)
                 figures[l.name].push_back(ms);
             const bool finished = p.waitForFinished(10000);
@@ -223,7 +203,7 @@ static int run(int argc, char *argv[])
     }
 
     for (const auto &[name, values] : figures)
-        summary(name.c_str(), values);
+        bench::printLatencies(name.c_str(), values);
     std::printf("telvok-cw-send runs that did not exit with status 0: %d of %d\n", aborts, launchRuns);
     return 0;
 }
